@@ -1,0 +1,21 @@
+#include "platform/qt_platform.h"
+#include "platform/qt_serial_port.h"
+#include "shell/main_window.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("kestrin"));
+    QApplication::setApplicationDisplayName(MainWindow::applicationTitle);
+
+    QtSerialPort port;
+    QtDialogs dialogs;
+    QtDesktop desktop;
+    QtClock clock;
+    MainWindow window(Platform{port, dialogs, desktop, clock});
+    dialogs.setParentWidget(&window);
+    window.show();
+    return app.exec();
+}

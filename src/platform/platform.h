@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QDateTime>
+#include <QSize>
+#include <QString>
+
+#include <memory>
+
+class SerialPort;
+class Timer;
+class QWidget;
+
+// Everything the window needs from outside the process goes through these
+// small interfaces: the program gets Qt implementations, the tests fakes that
+// script the technician's answers and keep a clock of their own.
+
+enum class MessageButtons { Ok, OkCancel };
+enum class MessageIcon { None, Question, Critical };
+enum class MessageResult { Ok, Cancel };
+
+// Boxes that talk to the technician. A carriage return in a text starts a new
+// line. A box without a title of its own shows the application's title.
+class Dialogs
+{
+public:
+    virtual ~Dialogs() = default;
+
+    // Closing the box counts as Cancel.
+    virtual MessageResult message(const QString &text, MessageButtons buttons, MessageIcon icon,
+                                  const QString &title)
+        = 0;
+    // The text in the box when OK is pressed, the empty text on Cancel.
+    virtual QString input(const QString &prompt, const QString &title, const QString &defaultText)
+        = 0;
+    // The file chosen in an Open dialog. `filter` is "Name|pattern|Name|pattern";
+    // `fileName` is what the dialog starts with. Cancel gives `fileName` back
+    // unchanged, as a dialog that keeps its last name does.
+    virtual QString openFileName(const QString &title, const QString &filter,
+                                 const QString &fileName)
+        = 0;
+    // Opens the help file on its contents page; whether it exists is the
+    // viewer's business.
+    virtual void showHelpContents(const QString &helpFile) = 0;
+};
+
+// The desktop around the window.
+class Desktop
+{
+public:
+    virtual ~Desktop() = default;
+
+    virtual void beep() = 0;
+    // Busy (hourglass) or normal mouse pointer over the window.
+    virtual void setBusyPointer(bool busy) = 0;
+    virtual QSize screenSize() const = 0;
+    // File name of the running executable, without directory and extension.
+    virtual QString executableName() const = 0;
+    // Ends the program at once; the operating system releases the port.
+    virtual void endProgram() = 0;
+};
+
+// Time, timers and the event loop.
+class Clock
+{
+public:
+    virtual ~Clock() = default;
+
+    virtual QDateTime now() const = 0;
+    // Milliseconds on a steady clock, for deadlines.
+    virtual qint64 steadyMilliseconds() const = 0;
+    virtual std::unique_ptr<Timer> createTimer() = 0;
+    // Handles the pending window events (timer ticks, clicks, arriving bytes);
+    // if there are none, sleeps until one comes or until `deadline` (steady
+    // milliseconds), whichever is first. Never spins.
+    virtual void waitForEvents(qint64 deadline) = 0;
+};
+
+struct Platform
+{
+    SerialPort &port;
+    Dialogs &dialogs;
+    Desktop &desktop;
+    Clock &clock;
+};

@@ -1,0 +1,146 @@
+#include "qt_serial_port.h"
+
+#include <QtGlobal>
+
+namespace {
+
+constexpr int highestPortNumber = 16;
+
+QSerialPort::Parity toQtParity(char parity)
+{
+    switch (parity) {
+    case 'e':
+    case 'E':
+        return QSerialPort::EvenParity;
+    case 'o':
+    case 'O':
+        return QSerialPort::OddParity;
+    case 'm':
+    case 'M':
+        return QSerialPort::MarkParity;
+    case 's':
+    case 'S':
+        return QSerialPort::SpaceParity;
+    default:
+        return QSerialPort::NoParity;
+    }
+}
+
+QSerialPort::StopBits toQtStopBits(const QString &stopBits)
+{
+    if (stopBits == u"2")
+        return QSerialPort::TwoStop;
+    if (stopBits == u"1.5")
+        return QSerialPort::OneAndHalfStop;
+    return QSerialPort::OneStop;
+}
+
+} // namespace
+
+QtSerialPort::QtSerialPort(QObject *parent)
+    : SerialPort(parent)
+{
+    connect(&m_port, &QSerialPort::readyRead, this, &SerialPort::readyRead);
+    connect(&m_port, &QSerialPort::errorOccurred, this, &QtSerialPort::onError);
+}
+
+QString QtSerialPort::devicePath(int number)
+{
+    const QByteArray variable = "KESTRIN_COM" + QByteArray::number(number);
+    const QString configured = qEnvironmentVariable(variable.constData());
+    if (!configured.isEmpty())
+        return configured;
+#ifdef Q_OS_WIN
+    return QStringLiteral("COM%1").arg(number);
+#else
+    return QStringLiteral("/dev/ttyS%1").arg(number - 1);
+#endif
+}
+
+bool QtSerialPort::setCommPort(int number)
+{
+    if (m_port.isOpen() || number < 1 || number > highestPortNumber)
+        return false;
+    m_commPort = number;
+    return true;
+}
+
+bool QtSerialPort::setSettings(const QString &settings)
+{
+    const auto parsed = parseSerialSettings(settings);
+    if (!parsed)
+        return false;
+    m_settings = *parsed;
+    if (m_port.isOpen())
+        applySettings();
+    return true;
+}
+
+void QtSerialPort::applySettings()
+{
+    m_port.setBaudRate(m_settings.baud);
+    m_port.setParity(toQtParity(m_settings.parity));
+    m_port.setDataBits(QSerialPort::DataBits(m_settings.dataBits));
+    m_port.setStopBits(toQtStopBits(m_settings.stopBits));
+    m_port.setFlowControl(QSerialPort::NoFlowControl);
+}
+
+bool QtSerialPort::open()
+{
+    if (m_port.isOpen())
+        return false;
+    m_port.setPortName(devicePath(m_commPort));
+    if (!m_port.open(QIODevice::ReadWrite)) {
+        m_port.clearError();
+        return false;
+    }
+    applySettings();
+    return true;
+}
+
+void QtSerialPort::close()
+{
+    if (m_port.isOpen())
+        m_port.close();
+    m_port.clearError();
+}
+
+bool QtSerialPort::write(const QByteArray &data)
+{
+    if (!m_port.isOpen())
+        return false;
+    if (m_port.write(data) != data.size())
+        return false;
+    // Hand the bytes to the driver now rather than on the next event-loop pass,
+    // so a command goes out at once even if the caller does not return to the
+    // event loop before it waits.
+    m_port.flush();
+    return true;
+}
+
+QByteArray QtSerialPort::readAll()
+{
+    if (!m_port.isOpen())
+        return {};
+    return m_port.readAll();
+}
+
+void QtSerialPort::onError(QSerialPort::SerialPortError error)
+{
+    if (error == QSerialPort::NoError || !m_port.isOpen())
+        return;
+    // A vanished USB adapter or a closed pseudo-terminal reports the same read
+    // error over and over while the port stays open: treat any error on an open
+    // port as a lost device. Closing is deferred because the port is in the
+    // middle of its own notification.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (!m_port.isOpen())
+                return;
+            m_port.close();
+            m_port.clearError();
+            emit lost();
+        },
+        Qt::QueuedConnection);
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+// The serial-port service of the window, with the five properties the
+// transmitter tool has always used: CommPort, Settings, PortOpen, Output and
+// Input. Failing operations report false instead of throwing; the callers keep
+// their own sticky error indication.
+class SerialPort : public QObject
+{
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+    ~SerialPort() override = default;
+
+    // Selects the port number for the next open. Refused (false) for a number
+    // that names no port, and while the port is open.
+    virtual bool setCommPort(int number) = 0;
+    virtual int commPort() const = 0;
+
+    // Line settings as "baud,parity,data bits,stop bits". A malformed text is
+    // refused and the settings stay as they were. The initial text is 9600,n,8,1.
+    virtual bool setSettings(const QString &settings) = 0;
+    virtual QString settings() const = 0;
+
+    // PortOpen. open() fails when the device does not exist or is in use.
+    virtual bool open() = 0;
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+
+    // Output: writes the bytes as they stand; fails when the port is closed.
+    virtual bool write(const QByteArray &data) = 0;
+
+    // Input: every byte received since the last read; empty when nothing has
+    // arrived or the port is closed. Never waits.
+    virtual QByteArray readAll() = 0;
+
+signals:
+    // Bytes have arrived; wakes a reply wait that sleeps until something happens.
+    void readyRead();
+    // The port closed itself because the device failed or vanished.
+    void lost();
+};

@@ -1,0 +1,9 @@
+#include "frame.h"
+
+#include <QMouseEvent>
+
+void Frame::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    emit doubleClicked();
+    event->accept();
+}

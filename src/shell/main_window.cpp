@@ -1,0 +1,280 @@
+#include "main_window.h"
+
+#include "platform/serial_port.h"
+#include "platform/timer.h"
+#include "shell/frame.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QLabel *makeLabel(QWidget *parent, const char *name, const QString &caption)
+{
+    auto *label = new QLabel(caption, parent);
+    label->setObjectName(QLatin1String(name));
+    return label;
+}
+
+QLineEdit *makeEntry(QWidget *parent, const char *name, const QString &text)
+{
+    auto *entry = new QLineEdit(text, parent);
+    entry->setObjectName(QLatin1String(name));
+    entry->setAlignment(Qt::AlignRight);
+    entry->setMaximumWidth(90);
+    return entry;
+}
+
+QAction *makeItem(QMenu *menu, const QString &name, const QString &caption)
+{
+    QAction *action = menu->addAction(caption);
+    action->setObjectName(name);
+    return action;
+}
+
+QAction *makeCheckItem(QMenu *menu, const QString &name, const QString &caption)
+{
+    QAction *action = makeItem(menu, name, caption);
+    action->setCheckable(true);
+    return action;
+}
+
+} // namespace
+
+MainWindow::MainWindow(const Platform &platform, QWidget *parent)
+    : QMainWindow(parent)
+    , m_port(platform.port)
+    , m_dialogs(platform.dialogs)
+    , m_desktop(platform.desktop)
+    , m_clock(platform.clock)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Calibrator Kestrin"));
+
+    Timer1 = m_clock.createTimer();
+    Timer1->setInterval(2000);
+    TimeOutTimer = m_clock.createTimer();
+    TimeOutTimer->setInterval(1000);
+
+    createControls();
+    createMenus();
+    connectHandlers();
+    Form_Load();
+    // The polling timer is enabled from the start, whatever the start-up found.
+    Timer1->start();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::createControls()
+{
+    auto *central = new QWidget(this);
+    setCentralWidget(central);
+
+    CO2displayFrame = new Frame(QStringLiteral("CO2 Display"), central);
+    CO2displayFrame->setObjectName(QStringLiteral("CO2displayFrame"));
+    ppmDisplay = makeLabel(CO2displayFrame, "ppmDisplay", QStringLiteral("-----"));
+    QFont big = ppmDisplay->font();
+    big.setPointSize(36);
+    big.setBold(true);
+    ppmDisplay->setFont(big);
+    ppmDisplay->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    ppmDisplay->setMinimumWidth(ppmDisplay->fontMetrics().horizontalAdvance(QStringLiteral("00000.00")));
+    ppmText = makeLabel(CO2displayFrame, "ppmText", QStringLiteral("ppm "));
+    QFont unit = ppmText->font();
+    unit.setPointSize(16);
+    ppmText->setFont(unit);
+    ppmText->setMinimumWidth(ppmText->fontMetrics().horizontalAdvance(QStringLiteral("# 000")));
+    auto *displayLayout = new QHBoxLayout(CO2displayFrame);
+    displayLayout->addWidget(ppmDisplay, 1);
+    displayLayout->addWidget(ppmText, 0, Qt::AlignBottom);
+
+    CalibrartionControlFrame = new Frame(QStringLiteral("Calibration Control"), central);
+    CalibrartionControlFrame->setObjectName(QStringLiteral("CalibrartionControlFrame"));
+    ZeroButton = new QPushButton(QStringLiteral("&Zero"), CalibrartionControlFrame);
+    ZeroButton->setObjectName(QStringLiteral("ZeroButton"));
+    ZeroButton->setToolTip(QStringLiteral("Start Zero Calibration"));
+    CancelButton = new QPushButton(QStringLiteral("&Cancel"), CalibrartionControlFrame);
+    CancelButton->setObjectName(QStringLiteral("CancelButton"));
+    CancelButton->setToolTip(QStringLiteral("Stop Calibration"));
+    CancelButton->setEnabled(false);
+    SpanButton = new QPushButton(QStringLiteral("&Span"), CalibrartionControlFrame);
+    SpanButton->setObjectName(QStringLiteral("SpanButton"));
+    SpanButton->setToolTip(QStringLiteral("Start Span Calibration"));
+    auto *buttonLayout = new QHBoxLayout(CalibrartionControlFrame);
+    buttonLayout->addWidget(ZeroButton);
+    buttonLayout->addWidget(CancelButton);
+    buttonLayout->addWidget(SpanButton);
+
+    AmbientSettingsFrame = new Frame(QStringLiteral("Gas And Ambient Settings"), central);
+    AmbientSettingsFrame->setObjectName(QStringLiteral("AmbientSettingsFrame"));
+    Label44 = makeLabel(AmbientSettingsFrame, "Label44", QStringLiteral("Span Gas"));
+    Label6 = makeLabel(AmbientSettingsFrame, "Label6", QStringLiteral("Temperature"));
+    Label5 = makeLabel(AmbientSettingsFrame, "Label5", QStringLiteral("Pressure"));
+    Label7 = makeLabel(AmbientSettingsFrame, "Label7", QStringLiteral("Corrected"));
+    SpanGasConcentration = makeEntry(AmbientSettingsFrame, "SpanGasConcentration", QStringLiteral("2000"));
+    TemperatureText = makeEntry(AmbientSettingsFrame, "TemperatureText", QStringLiteral("??.?"));
+    PressureText = makeEntry(AmbientSettingsFrame, "PressureText", QStringLiteral("????"));
+    CorrectedConcentration = makeLabel(AmbientSettingsFrame, "CorrectedConcentration", QStringLiteral("2000"));
+    CorrectedConcentration->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Label8 = makeLabel(AmbientSettingsFrame, "Label8", QStringLiteral("ppm"));
+    TemperatureLabel = makeLabel(AmbientSettingsFrame, "TemperatureLabel", QStringLiteral("°C"));
+    PressureLabel = makeLabel(AmbientSettingsFrame, "PressureLabel", QStringLiteral("hPa"));
+    Label9 = makeLabel(AmbientSettingsFrame, "Label9", QStringLiteral("ppm"));
+    PressureLabel->setMinimumWidth(PressureLabel->fontMetrics().horizontalAdvance(QStringLiteral("mmH2O")));
+    auto *ambientLayout = new QGridLayout(AmbientSettingsFrame);
+    const std::array<std::array<QWidget *, 3>, 4> ambientRows{{
+        {Label44, SpanGasConcentration, Label8},
+        {Label6, TemperatureText, TemperatureLabel},
+        {Label5, PressureText, PressureLabel},
+        {Label7, CorrectedConcentration, Label9},
+    }};
+    for (int row = 0; row < 4; ++row)
+        for (int column = 0; column < 3; ++column)
+            ambientLayout->addWidget(ambientRows[size_t(row)][size_t(column)], row, column);
+
+    StatusFrame = new Frame(QStringLiteral("Status"), central);
+    StatusFrame->setObjectName(QStringLiteral("StatusFrame"));
+    Status = makeLabel(StatusFrame, "Status", QStringLiteral("Status Info"));
+    Status->setMinimumWidth(Status->fontMetrics().horizontalAdvance(
+        QStringLiteral("Sampling data for Span Calibration (Sample 100 of  100)")));
+    const std::array<const char *, 4> captions{"Rx =", "avg =", "Tx =", "ppm ="};
+    for (int i = 0; i < 4; ++i) {
+        Label1[size_t(i)] = makeLabel(StatusFrame, "", QLatin1String(captions[size_t(i)]));
+        Label1[size_t(i)]->setObjectName(QStringLiteral("Label1(%1)").arg(i));
+    }
+    RxLabel = makeLabel(StatusFrame, "RxLabel", QStringLiteral("--"));
+    TxLabel = makeLabel(StatusFrame, "TxLabel", QStringLiteral("--"));
+    ppmLabel = makeLabel(StatusFrame, "ppmLabel", QStringLiteral("--"));
+    avgLabel = makeLabel(StatusFrame, "avgLabel", QStringLiteral("--"));
+    auto *statusLayout = new QGridLayout(StatusFrame);
+    statusLayout->addWidget(Status, 0, 0, 4, 1, Qt::AlignLeft | Qt::AlignVCenter);
+    statusLayout->setColumnStretch(0, 1);
+    const std::array<std::pair<QLabel *, QLabel *>, 4> readoutRows{{
+        {Label1[0], RxLabel},
+        {Label1[2], TxLabel},
+        {Label1[3], ppmLabel},
+        {Label1[1], avgLabel},
+    }};
+    for (int row = 0; row < 4; ++row) {
+        auto [caption, value] = readoutRows[size_t(row)];
+        statusLayout->addWidget(caption, row, 1, Qt::AlignRight);
+        statusLayout->addWidget(value, row, 2, Qt::AlignLeft);
+        value->setMinimumWidth(value->fontMetrics().horizontalAdvance(QStringLiteral("-000000.00")));
+        // Hidden labels must keep their place so the status line does not jump.
+        for (QLabel *label : {caption, value}) {
+            QSizePolicy policy = label->sizePolicy();
+            policy.setRetainSizeWhenHidden(true);
+            label->setSizePolicy(policy);
+            label->setVisible(false);
+        }
+    }
+    // A double-click anywhere in the status frame belongs to the frame.
+    for (QLabel *label : StatusFrame->findChildren<QLabel *>())
+        label->setAttribute(Qt::WA_TransparentForMouseEvents);
+
+    auto *grid = new QGridLayout(central);
+    grid->addWidget(CO2displayFrame, 0, 0);
+    grid->addWidget(AmbientSettingsFrame, 0, 1, 2, 1);
+    grid->addWidget(CalibrartionControlFrame, 1, 0);
+    grid->addWidget(StatusFrame, 2, 0, 1, 2);
+}
+
+void MainWindow::createMenus()
+{
+    QMenuBar *bar = menuBar();
+    auto addMenu = [bar](const char *name, const QString &caption) {
+        QMenu *menu = bar->addMenu(caption);
+        menu->setObjectName(QLatin1String(name));
+        return menu;
+    };
+
+    menuFiles = addMenu("menuFiles", QStringLiteral("&Files"));
+    menuOpenParameterFile = makeItem(menuFiles, QStringLiteral("menuOpenParameterFile"),
+                                     QStringLiteral("&Open Parameter File"));
+    menuFiles->addSeparator();
+    menuPrintTransmitterParameters = makeItem(menuFiles, QStringLiteral("menuPrintTransmitterParameters"),
+                                              QStringLiteral("&Print Transmitter Parameters"));
+    menuFiles->addSeparator();
+    menuExit = makeItem(menuFiles, QStringLiteral("menuExit"), QStringLiteral("E&xit"));
+
+    menuEdit = addMenu("menuEdit", QStringLiteral("&Edit"));
+    menuUndoZeroCalibration = makeItem(menuEdit, QStringLiteral("menuUndoZeroCalibration"),
+                                       QStringLiteral("Undo &Zero Calibration"));
+    menuUndoZeroCalibration->setEnabled(false);
+    menuUndoSpanCalibration = makeItem(menuEdit, QStringLiteral("menuUndoSpanCalibration"),
+                                       QStringLiteral("Undo &Span Calibration"));
+    menuUndoSpanCalibration->setEnabled(false);
+
+    menuComSettings = addMenu("menuComSettings", QStringLiteral("&Com"));
+    for (int n = 1; n <= 4; ++n)
+        menuCom[size_t(n)] = makeCheckItem(menuComSettings, QStringLiteral("menuCom(%1)").arg(n),
+                                           QStringLiteral("Com&%1").arg(n));
+    menuComSettings->addSeparator();
+    menuCloseComPort = makeItem(menuComSettings, QStringLiteral("menuCloseComPort"),
+                                QStringLiteral("&Close Com Port"));
+    menuCloseComPort->setEnabled(false);
+
+    menuRelayMain = addMenu("menuRelayMain", QStringLiteral("&Relay"));
+    menuRelayTriggerPoint = makeItem(menuRelayMain, QStringLiteral("menuRelayTriggerPoint"),
+                                     QStringLiteral("&Relay Trigger Point"));
+
+    menuUnits = addMenu("menuUnits", QStringLiteral("&Units"));
+    menu_hPa = makeCheckItem(menuUnits, QStringLiteral("menu_hPa"), QStringLiteral("hPa"));
+    menu_mbar = makeCheckItem(menuUnits, QStringLiteral("menu_mbar"), QStringLiteral("mbar"));
+    menu_kPa = makeCheckItem(menuUnits, QStringLiteral("menu_kPa"), QStringLiteral("kPa"));
+    menu_inHg = makeCheckItem(menuUnits, QStringLiteral("menu_inHg"), QStringLiteral("inHg"));
+    menu_mmH2O = makeCheckItem(menuUnits, QStringLiteral("menu_mmH2O"), QStringLiteral("mmH2O"));
+    menu_mmHg = makeCheckItem(menuUnits, QStringLiteral("menu_mmHg"), QStringLiteral("mmHg"));
+    menu_torr = makeCheckItem(menuUnits, QStringLiteral("menu_torr"), QStringLiteral("torr"));
+    menu_psi = makeCheckItem(menuUnits, QStringLiteral("menu_psi"), QStringLiteral("psi"));
+    menuUnits->addSeparator();
+    menu_Celsius = makeCheckItem(menuUnits, QStringLiteral("menu_Celsius"), QStringLiteral("Celsius"));
+    menu_Farenheit = makeCheckItem(menuUnits, QStringLiteral("menu_Farenheit"), QStringLiteral("Farenheit"));
+    menu_hPa->setChecked(true);
+    menu_Celsius->setChecked(true);
+
+    menuSpecial = addMenu("menuSpecial", QStringLiteral("&Special"));
+    menuNumberOfSamples = makeItem(menuSpecial, QStringLiteral("menuNumberOfSamples"),
+                                   QStringLiteral("&Number Of Samples"));
+
+    menuHelp2 = addMenu("menuHelp2", QStringLiteral("&Help"));
+    menuContents = makeItem(menuHelp2, QStringLiteral("menuContents"), QStringLiteral("&Contents"));
+    menuHelp2->addSeparator();
+    menuAbout = makeItem(menuHelp2, QStringLiteral("menuAbout"), QStringLiteral("&About"));
+}
+
+void MainWindow::onMenuItem(QAction *action, std::function<void()> handler)
+{
+    // A check mark is the handler's to set: undo the toggle that Qt makes on
+    // a click before the handler runs, so a refused choice changes nothing.
+    connect(action, &QAction::triggered, this, [action, handler = std::move(handler)](bool checked) {
+        if (action->isCheckable())
+            action->setChecked(!checked);
+        handler();
+    });
+}
+
+void MainWindow::connectHandlers()
+{
+    onMenuItem(menuExit, [this] { menuExit_Click(); });
+    onMenuItem(menuAbout, [this] { menuAbout_Click(); });
+    onMenuItem(menuContents, [this] { menuContents_Click(); });
+    for (int n = 1; n <= 4; ++n)
+        onMenuItem(menuCom[size_t(n)], [this, n] { menuCom_Click(n); });
+    onMenuItem(menuCloseComPort, [this] { menuCloseComPort_Click(); });
+    connect(&m_port, &SerialPort::lost, this, &MainWindow::onPortLost);
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    Form_Unload();
+    event->accept();
+}

@@ -1,0 +1,156 @@
+#pragma once
+
+#include "platform/platform.h"
+#include "shell/status_colour.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class Frame;
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class SerialPort;
+class Timer;
+
+// The one window of Calibrator Kestrin. It owns every value the program keeps,
+// all controls, the serial port and the two timers; every operation is one of
+// its handlers, named after its control and event. The handlers are defined in
+// the folder of their subsystem:
+//   shell/        start-up, shutdown, About, help, status line, settings file
+//   link/         port selection, the reply wait, the command set
+//   measure/      the reading poll and the diagnostic readout
+//   calibration/  calibration run, zero and span calibration, return to idle
+//   ambient/      corrected span-gas concentration, units
+//   config/       parameter download, printout, relay trigger points
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    static inline const QString applicationTitle = QStringLiteral("Kestrin");
+
+    explicit MainWindow(const Platform &platform, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // ---- Window-level values -------------------------------------------------
+    QString SettingsFileName;
+    QByteArray RxBuffer;
+    bool ReplyTimedOut = false;
+    bool ZeroCalibrationRunning = false;
+    bool SpanCalibrationRunning = false;
+    double NumberOfSamples = 0;
+    double TubeCoefficient = 0;
+    QString CommandTerminator;
+    QString LineFeed;
+    double Pressure = 0;
+    double Temperature = 0;
+    // The last valid reading; unset until the first one.
+    std::optional<double> RxValue, TxValue, ppmValue, avgValue;
+    double RxMean = 0;
+    double TxMean = 0;
+    int SampleCount = 0;
+    // Numbers at one time and their whole-number texts at another; kept as
+    // text throughout (a number as its exact plain decimal text), empty = unset.
+    QString NewT0, NewR0, NewTS, NewRS;
+    QString TransmitterSpan;
+    QString PreviousT0, PreviousR0, PreviousTS, PreviousRS;
+    QString RelayOnLevel, RelayOffLevel;
+    QString TransmitterTypeAndSerial;
+
+    // ---- Controls ------------------------------------------------------------
+    Frame *StatusFrame = nullptr;
+    QLabel *Status = nullptr;
+    Frame *AmbientSettingsFrame = nullptr;
+    QLineEdit *SpanGasConcentration = nullptr;
+    QLineEdit *TemperatureText = nullptr;
+    QLineEdit *PressureText = nullptr;
+    QLabel *CorrectedConcentration = nullptr;
+    QLabel *TemperatureLabel = nullptr;
+    QLabel *PressureLabel = nullptr;
+    QLabel *Label44 = nullptr, *Label6 = nullptr, *Label5 = nullptr, *Label7 = nullptr;
+    QLabel *Label8 = nullptr, *Label9 = nullptr;
+    Frame *CO2displayFrame = nullptr;
+    QLabel *ppmDisplay = nullptr;
+    QLabel *ppmText = nullptr;
+    Frame *CalibrartionControlFrame = nullptr;
+    QPushButton *ZeroButton = nullptr;
+    QPushButton *CancelButton = nullptr;
+    QPushButton *SpanButton = nullptr;
+    std::array<QLabel *, 4> Label1{};
+    QLabel *RxLabel = nullptr, *TxLabel = nullptr, *ppmLabel = nullptr, *avgLabel = nullptr;
+    std::unique_ptr<Timer> Timer1;
+    std::unique_ptr<Timer> TimeOutTimer;
+
+    // ---- Menus ---------------------------------------------------------------
+    QMenu *menuFiles = nullptr;
+    QAction *menuOpenParameterFile = nullptr;
+    QAction *menuPrintTransmitterParameters = nullptr;
+    QAction *menuExit = nullptr;
+    QMenu *menuEdit = nullptr;
+    QAction *menuUndoZeroCalibration = nullptr;
+    QAction *menuUndoSpanCalibration = nullptr;
+    QMenu *menuComSettings = nullptr;
+    std::array<QAction *, 5> menuCom{}; // indexes 1 to 4
+    QAction *menuCloseComPort = nullptr;
+    QMenu *menuRelayMain = nullptr;
+    QAction *menuRelayTriggerPoint = nullptr;
+    QMenu *menuUnits = nullptr;
+    QAction *menu_hPa = nullptr, *menu_mbar = nullptr, *menu_kPa = nullptr, *menu_inHg = nullptr;
+    QAction *menu_mmH2O = nullptr, *menu_mmHg = nullptr, *menu_torr = nullptr, *menu_psi = nullptr;
+    QAction *menu_Celsius = nullptr, *menu_Farenheit = nullptr;
+    QMenu *menuSpecial = nullptr;
+    QAction *menuNumberOfSamples = nullptr;
+    QMenu *menuHelp2 = nullptr;
+    QAction *menuContents = nullptr;
+    QAction *menuAbout = nullptr;
+
+    // ---- Application shell (shell/) ------------------------------------------
+    void Form_Load();
+    void Form_Unload();
+    void menuExit_Click();
+    void menuAbout_Click();
+    void menuContents_Click();
+    void setStatus(const QString &text, StatusColour colour);
+    void setStatusColour(StatusColour colour);
+
+    // ---- Transmitter link (link/) --------------------------------------------
+    void menuCom_Click(int index);
+    void SelectComPort(int index);
+    void menuCloseComPort_Click();
+    // The port closed itself (a pulled USB adapter, a device error).
+    void onPortLost();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void createControls();
+    void createMenus();
+    void connectHandlers();
+    void onMenuItem(QAction *action, std::function<void()> handler);
+    void centreWindow();
+    void probePorts();
+    void openRememberedPort();
+
+    // Message box with the OK button and no icon, titled with the
+    // application's title; `beepFirst` sounds the beep that precedes an error.
+    void report(const QString &text, bool beepFirst = true);
+    // OK/Cancel question; true when the technician pressed OK.
+    bool confirm(const QString &text, MessageIcon icon = MessageIcon::None,
+                 const QString &title = applicationTitle);
+    bool calibrationRunning() const { return ZeroCalibrationRunning || SpanCalibrationRunning; }
+    // Beeps and says "Not possible during calibration!" when a run is under way.
+    bool refusedDuringCalibration();
+
+    SerialPort &m_port;
+    Dialogs &m_dialogs;
+    Desktop &m_desktop;
+    Clock &m_clock;
+};
