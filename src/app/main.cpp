@@ -14,7 +14,7 @@ int main(int argc, char *argv[])
     QtDialogs dialogs;
     QtDesktop desktop;
     QtClock clock;
-    MainWindow window(Platform{port, dialogs, desktop, clock});
+    MainWindow window(Platform {port, dialogs, desktop, clock});
     dialogs.setParentWidget(&window);
     window.show();
     return app.exec();

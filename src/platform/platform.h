@@ -20,8 +20,7 @@ enum class MessageResult { Ok, Cancel };
 
 // Boxes that talk to the technician. A carriage return in a text starts a new
 // line. A box without a title of its own shows the application's title.
-class Dialogs
-{
+class Dialogs {
 public:
     virtual ~Dialogs() = default;
 
@@ -44,8 +43,7 @@ public:
 };
 
 // The desktop around the window.
-class Desktop
-{
+class Desktop {
 public:
     virtual ~Desktop() = default;
 
@@ -60,8 +58,7 @@ public:
 };
 
 // Time, timers and the event loop.
-class Clock
-{
+class Clock {
 public:
     virtual ~Clock() = default;
 
@@ -75,8 +72,7 @@ public:
     virtual void waitForEvents(qint64 deadline) = 0;
 };
 
-struct Platform
-{
+struct Platform {
     SerialPort &port;
     Dialogs &dialogs;
     Desktop &desktop;

@@ -87,8 +87,8 @@ QString qtFileFilter(const QString &filter)
 QString QtDialogs::openFileName(const QString &title, const QString &filter,
                                 const QString &fileName)
 {
-    const QString chosen = QFileDialog::getOpenFileName(m_parent, title, fileName,
-                                                        qtFileFilter(filter));
+    const QString chosen
+        = QFileDialog::getOpenFileName(m_parent, title, fileName, qtFileFilter(filter));
     return chosen.isEmpty() ? fileName : chosen;
 }
 

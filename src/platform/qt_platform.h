@@ -7,8 +7,7 @@
 
 // The Qt side of the seam, for the program.
 
-class QtDialogs : public Dialogs
-{
+class QtDialogs : public Dialogs {
 public:
     void setParentWidget(QWidget *parent) { m_parent = parent; }
 
@@ -23,8 +22,7 @@ private:
     QPointer<QWidget> m_parent;
 };
 
-class QtDesktop : public Desktop
-{
+class QtDesktop : public Desktop {
 public:
     void beep() override;
     void setBusyPointer(bool busy) override;
@@ -36,8 +34,7 @@ private:
     bool m_busy = false;
 };
 
-class QtClock : public Clock
-{
+class QtClock : public Clock {
 public:
     QtClock();
 

@@ -37,8 +37,7 @@ QSerialPort::StopBits toQtStopBits(const QString &stopBits)
 
 } // namespace
 
-QtSerialPort::QtSerialPort(QObject *parent)
-    : SerialPort(parent)
+QtSerialPort::QtSerialPort(QObject *parent) : SerialPort(parent)
 {
     connect(&m_port, &QSerialPort::readyRead, this, &SerialPort::readyRead);
     connect(&m_port, &QSerialPort::errorOccurred, this, &QtSerialPort::onError);

@@ -9,8 +9,7 @@
 // environment variable KESTRIN_COMn when it is set (a USB adapter such as
 // /dev/ttyUSB0, or a pseudo-terminal), else /dev/ttyS(n-1) on Linux and COMn
 // on Windows.
-class QtSerialPort : public SerialPort
-{
+class QtSerialPort : public SerialPort {
     Q_OBJECT
 
 public:

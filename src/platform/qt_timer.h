@@ -6,8 +6,7 @@
 
 // A window timer on QTimer. Precise, because the reading poll promises 2000 ms
 // and Qt's default coarse timers may be 5 % off.
-class QtTimer : public Timer
-{
+class QtTimer : public Timer {
 public:
     QtTimer();
 

@@ -8,8 +8,7 @@
 // transmitter tool has always used: CommPort, Settings, PortOpen, Output and
 // Input. Failing operations report false instead of throwing; the callers keep
 // their own sticky error indication.
-class SerialPort : public QObject
-{
+class SerialPort : public QObject {
     Q_OBJECT
 
 public:

@@ -7,8 +7,8 @@
 
 namespace {
 
-constexpr std::array standardBauds{110,   300,   600,   1200,   2400,   4800,  9600,
-                                   14400, 19200, 38400, 57600, 115200, 128000, 256000};
+constexpr std::array standardBauds {110,   300,   600,   1200,  2400,   4800,   9600,
+                                    14400, 19200, 38400, 57600, 115200, 128000, 256000};
 
 bool isDigits(const QString &text)
 {
@@ -20,7 +20,11 @@ bool isDigits(const QString &text)
 
 QString SerialSettings::text() const
 {
-    return QStringLiteral("%1,%2,%3,%4").arg(baud).arg(QChar::fromLatin1(parity)).arg(dataBits).arg(stopBits);
+    return QStringLiteral("%1,%2,%3,%4")
+        .arg(baud)
+        .arg(QChar::fromLatin1(parity))
+        .arg(dataBits)
+        .arg(stopBits);
 }
 
 std::optional<SerialSettings> parseSerialSettings(const QString &text)

@@ -6,8 +6,7 @@
 
 // Line settings of the serial service, written "baud,parity,data bits,stop bits"
 // (for example 9600,n,8,1).
-struct SerialSettings
-{
+struct SerialSettings {
     int baud = 9600;
     char parity = 'n'; // n, e, o, m or s, as written
     int dataBits = 8;

@@ -5,8 +5,7 @@
 // A periodic window timer: an interval in milliseconds, an enabled state that
 // can be set and queried, and a tick delivered on the user-interface thread
 // while it is enabled. Enabling a timer starts its interval afresh.
-class Timer
-{
+class Timer {
 public:
     virtual ~Timer() = default;
 

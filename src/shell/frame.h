@@ -4,8 +4,7 @@
 
 // A captioned frame of the window that also reports a double-click anywhere
 // inside it (the status frame toggles the diagnostic readout this way).
-class Frame : public QGroupBox
-{
+class Frame : public QGroupBox {
     Q_OBJECT
 
 public:

@@ -28,8 +28,7 @@ char16_t code(char c)
 
 // Collects the characters of the leading number into plain ASCII, dropping the
 // blanks between them, so that std::from_chars can read it without a locale.
-template<typename Text>
-std::string leadingNumberChars(const Text &text)
+template<typename Text> std::string leadingNumberChars(const Text &text)
 {
     std::string out;
     qsizetype i = 0;

@@ -49,11 +49,8 @@ QAction *makeCheckItem(QMenu *menu, const QString &name, const QString &caption)
 } // namespace
 
 MainWindow::MainWindow(const Platform &platform, QWidget *parent)
-    : QMainWindow(parent)
-    , m_port(platform.port)
-    , m_dialogs(platform.dialogs)
-    , m_desktop(platform.desktop)
-    , m_clock(platform.clock)
+    : QMainWindow(parent), m_port(platform.port), m_dialogs(platform.dialogs),
+      m_desktop(platform.desktop), m_clock(platform.clock)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Calibrator Kestrin"));
@@ -86,7 +83,8 @@ void MainWindow::createControls()
     big.setBold(true);
     ppmDisplay->setFont(big);
     ppmDisplay->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    ppmDisplay->setMinimumWidth(ppmDisplay->fontMetrics().horizontalAdvance(QStringLiteral("00000.00")));
+    ppmDisplay->setMinimumWidth(
+        ppmDisplay->fontMetrics().horizontalAdvance(QStringLiteral("00000.00")));
     ppmText = makeLabel(CO2displayFrame, "ppmText", QStringLiteral("ppm "));
     QFont unit = ppmText->font();
     unit.setPointSize(16);
@@ -119,18 +117,21 @@ void MainWindow::createControls()
     Label6 = makeLabel(AmbientSettingsFrame, "Label6", QStringLiteral("Temperature"));
     Label5 = makeLabel(AmbientSettingsFrame, "Label5", QStringLiteral("Pressure"));
     Label7 = makeLabel(AmbientSettingsFrame, "Label7", QStringLiteral("Corrected"));
-    SpanGasConcentration = makeEntry(AmbientSettingsFrame, "SpanGasConcentration", QStringLiteral("2000"));
+    SpanGasConcentration
+        = makeEntry(AmbientSettingsFrame, "SpanGasConcentration", QStringLiteral("2000"));
     TemperatureText = makeEntry(AmbientSettingsFrame, "TemperatureText", QStringLiteral("??.?"));
     PressureText = makeEntry(AmbientSettingsFrame, "PressureText", QStringLiteral("????"));
-    CorrectedConcentration = makeLabel(AmbientSettingsFrame, "CorrectedConcentration", QStringLiteral("2000"));
+    CorrectedConcentration
+        = makeLabel(AmbientSettingsFrame, "CorrectedConcentration", QStringLiteral("2000"));
     CorrectedConcentration->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Label8 = makeLabel(AmbientSettingsFrame, "Label8", QStringLiteral("ppm"));
     TemperatureLabel = makeLabel(AmbientSettingsFrame, "TemperatureLabel", QStringLiteral("°C"));
     PressureLabel = makeLabel(AmbientSettingsFrame, "PressureLabel", QStringLiteral("hPa"));
     Label9 = makeLabel(AmbientSettingsFrame, "Label9", QStringLiteral("ppm"));
-    PressureLabel->setMinimumWidth(PressureLabel->fontMetrics().horizontalAdvance(QStringLiteral("mmH2O")));
+    PressureLabel->setMinimumWidth(
+        PressureLabel->fontMetrics().horizontalAdvance(QStringLiteral("mmH2O")));
     auto *ambientLayout = new QGridLayout(AmbientSettingsFrame);
-    const std::array<std::array<QWidget *, 3>, 4> ambientRows{{
+    const std::array<std::array<QWidget *, 3>, 4> ambientRows {{
         {Label44, SpanGasConcentration, Label8},
         {Label6, TemperatureText, TemperatureLabel},
         {Label5, PressureText, PressureLabel},
@@ -145,7 +146,7 @@ void MainWindow::createControls()
     Status = makeLabel(StatusFrame, "Status", QStringLiteral("Status Info"));
     Status->setMinimumWidth(Status->fontMetrics().horizontalAdvance(
         QStringLiteral("Sampling data for Span Calibration (Sample 100 of  100)")));
-    const std::array<const char *, 4> captions{"Rx =", "avg =", "Tx =", "ppm ="};
+    const std::array<const char *, 4> captions {"Rx =", "avg =", "Tx =", "ppm ="};
     for (int i = 0; i < 4; ++i) {
         Label1[size_t(i)] = makeLabel(StatusFrame, "", QLatin1String(captions[size_t(i)]));
         Label1[size_t(i)]->setObjectName(QStringLiteral("Label1(%1)").arg(i));
@@ -157,7 +158,7 @@ void MainWindow::createControls()
     auto *statusLayout = new QGridLayout(StatusFrame);
     statusLayout->addWidget(Status, 0, 0, 4, 1, Qt::AlignLeft | Qt::AlignVCenter);
     statusLayout->setColumnStretch(0, 1);
-    const std::array<std::pair<QLabel *, QLabel *>, 4> readoutRows{{
+    const std::array<std::pair<QLabel *, QLabel *>, 4> readoutRows {{
         {Label1[0], RxLabel},
         {Label1[2], TxLabel},
         {Label1[3], ppmLabel},
@@ -167,7 +168,8 @@ void MainWindow::createControls()
         auto [caption, value] = readoutRows[size_t(row)];
         statusLayout->addWidget(caption, row, 1, Qt::AlignRight);
         statusLayout->addWidget(value, row, 2, Qt::AlignLeft);
-        value->setMinimumWidth(value->fontMetrics().horizontalAdvance(QStringLiteral("-000000.00")));
+        value->setMinimumWidth(
+            value->fontMetrics().horizontalAdvance(QStringLiteral("-000000.00")));
         // Hidden labels must keep their place so the status line does not jump.
         for (QLabel *label : {caption, value}) {
             QSizePolicy policy = label->sizePolicy();
@@ -200,8 +202,9 @@ void MainWindow::createMenus()
     menuOpenParameterFile = makeItem(menuFiles, QStringLiteral("menuOpenParameterFile"),
                                      QStringLiteral("&Open Parameter File"));
     menuFiles->addSeparator();
-    menuPrintTransmitterParameters = makeItem(menuFiles, QStringLiteral("menuPrintTransmitterParameters"),
-                                              QStringLiteral("&Print Transmitter Parameters"));
+    menuPrintTransmitterParameters
+        = makeItem(menuFiles, QStringLiteral("menuPrintTransmitterParameters"),
+                   QStringLiteral("&Print Transmitter Parameters"));
     menuFiles->addSeparator();
     menuExit = makeItem(menuFiles, QStringLiteral("menuExit"), QStringLiteral("E&xit"));
 
@@ -236,8 +239,10 @@ void MainWindow::createMenus()
     menu_torr = makeCheckItem(menuUnits, QStringLiteral("menu_torr"), QStringLiteral("torr"));
     menu_psi = makeCheckItem(menuUnits, QStringLiteral("menu_psi"), QStringLiteral("psi"));
     menuUnits->addSeparator();
-    menu_Celsius = makeCheckItem(menuUnits, QStringLiteral("menu_Celsius"), QStringLiteral("Celsius"));
-    menu_Farenheit = makeCheckItem(menuUnits, QStringLiteral("menu_Farenheit"), QStringLiteral("Farenheit"));
+    menu_Celsius
+        = makeCheckItem(menuUnits, QStringLiteral("menu_Celsius"), QStringLiteral("Celsius"));
+    menu_Farenheit
+        = makeCheckItem(menuUnits, QStringLiteral("menu_Farenheit"), QStringLiteral("Farenheit"));
     menu_hPa->setChecked(true);
     menu_Celsius->setChecked(true);
 
@@ -255,11 +260,12 @@ void MainWindow::onMenuItem(QAction *action, std::function<void()> handler)
 {
     // A check mark is the handler's to set: undo the toggle that Qt makes on
     // a click before the handler runs, so a refused choice changes nothing.
-    connect(action, &QAction::triggered, this, [action, handler = std::move(handler)](bool checked) {
-        if (action->isCheckable())
-            action->setChecked(!checked);
-        handler();
-    });
+    connect(action, &QAction::triggered, this,
+            [action, handler = std::move(handler)](bool checked) {
+                if (action->isCheckable())
+                    action->setChecked(!checked);
+                handler();
+            });
 }
 
 void MainWindow::connectHandlers()

@@ -29,8 +29,7 @@ class Timer;
 //   calibration/  calibration run, zero and span calibration, return to idle
 //   ambient/      corrected span-gas concentration, units
 //   config/       parameter download, printout, relay trigger points
-class MainWindow : public QMainWindow
-{
+class MainWindow : public QMainWindow {
     Q_OBJECT
 
 public:
@@ -83,7 +82,7 @@ public:
     QPushButton *ZeroButton = nullptr;
     QPushButton *CancelButton = nullptr;
     QPushButton *SpanButton = nullptr;
-    std::array<QLabel *, 4> Label1{};
+    std::array<QLabel *, 4> Label1 {};
     QLabel *RxLabel = nullptr, *TxLabel = nullptr, *ppmLabel = nullptr, *avgLabel = nullptr;
     std::unique_ptr<Timer> Timer1;
     std::unique_ptr<Timer> TimeOutTimer;
@@ -97,7 +96,7 @@ public:
     QAction *menuUndoZeroCalibration = nullptr;
     QAction *menuUndoSpanCalibration = nullptr;
     QMenu *menuComSettings = nullptr;
-    std::array<QAction *, 5> menuCom{}; // indexes 1 to 4
+    std::array<QAction *, 5> menuCom {}; // indexes 1 to 4
     QAction *menuCloseComPort = nullptr;
     QMenu *menuRelayMain = nullptr;
     QAction *menuRelayTriggerPoint = nullptr;

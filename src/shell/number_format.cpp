@@ -13,7 +13,7 @@ namespace {
 // "1012.8686508" or "0.0000125".
 std::string shortestFixed(double magnitude)
 {
-    std::array<char, 400> buffer{};
+    std::array<char, 400> buffer {};
     const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude,
                                       std::chars_format::fixed);
     return std::string(buffer.data(), result.ptr);
@@ -80,12 +80,12 @@ QString plainDecimalText(double value)
         return QStringLiteral("?");
     if (value == 0)
         return QStringLiteral("0");
-    std::array<char, 400> buffer{};
+    std::array<char, 400> buffer {};
     const double magnitude = std::fabs(value);
     // Fixed notation for everything a reading or an entry can sensibly hold;
     // scientific beyond, so that a pasted 1e300 does not become 301 digits.
     const auto format = (magnitude >= 1e15 || magnitude < 1e-6) ? std::chars_format::scientific
-                                                                 : std::chars_format::fixed;
+                                                                : std::chars_format::fixed;
     const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, format);
     return QString::fromLatin1(buffer.data(), result.ptr - buffer.data());
 }

@@ -9,10 +9,9 @@
 // menu with its line settings, as the single line "COM2:9600,N,8,1" (no line
 // end) in a file in the current directory.
 
-struct RememberedPort
-{
-    int number = 0;       // the digit after "COM"; 0 when it is not a digit
-    QString settings;     // everything after the colon, unchanged
+struct RememberedPort {
+    int number = 0; // the digit after "COM"; 0 when it is not a digit
+    QString settings; // everything after the colon, unchanged
 };
 
 // Splits the file's text: the port digit is its fourth character, the settings

@@ -64,7 +64,8 @@ void MainWindow::openRememberedPort()
     }
     if (m_port.isOpen())
         m_port.close();
-    const QString openError = QStringLiteral("Error during opening the port, Select a Free Com Port");
+    const QString openError
+        = QStringLiteral("Error during opening the port, Select a Free Com Port");
     if (!m_port.setCommPort(remembered.number)) {
         report(openError);
         return;

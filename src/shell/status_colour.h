@@ -5,9 +5,9 @@
 // The three text colours of the status line. The values are the 24-bit colour
 // numbers with red in the low byte that the tool has always used.
 enum class StatusColour : int {
-    Black = 0,        // a good state
-    Red = 255,        // a fault or a closed port
-    Blue = 16711680,  // work in progress
+    Black = 0, // a good state
+    Red = 255, // a fault or a closed port
+    Blue = 16711680, // work in progress
 };
 
 inline QColor toQColor(StatusColour colour)

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "fake_platform.h"
+#include "shell/main_window.h"
+#include "shell/status_colour.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QTemporaryDir>
+
+#include <memory>
+
+// Runs a test in a fresh, empty current directory (where the settings file
+// lives) and restores the old one afterwards.
+class TemporaryCurrentDir {
+public:
+    TemporaryCurrentDir() : m_previous(QDir::currentPath()) { QDir::setCurrent(m_dir.path()); }
+    ~TemporaryCurrentDir() { QDir::setCurrent(m_previous); }
+    QString path() const { return m_dir.path(); }
+
+private:
+    QString m_previous;
+    QTemporaryDir m_dir;
+};
+
+inline void writeFile(const QString &name, const QByteArray &content)
+{
+    QFile file(name);
+    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    file.write(content);
+}
+
+inline QByteArray readFile(const QString &name)
+{
+    QFile file(name);
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+// The status line's colour as the 24-bit value with red in the low byte.
+inline int statusColour(const QLabel *status)
+{
+    const QColor c = status->palette().color(QPalette::WindowText);
+    return c.red() | (c.green() << 8) | (c.blue() << 16);
+}
+
+// A fake platform, a fresh current directory and a window started on them.
+// `prepare` runs before the window starts (write a settings file, hold a port).
+struct WindowFixture {
+    TemporaryCurrentDir dir;
+    FakePlatform fake;
+    std::unique_ptr<MainWindow> window;
+
+    void start() { window = std::make_unique<MainWindow>(fake.platform()); }
+    MainWindow &w() { return *window; }
+};
