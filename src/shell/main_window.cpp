@@ -277,6 +277,7 @@ void MainWindow::connectHandlers()
         onMenuItem(menuCom[size_t(n)], [this, n] { menuCom_Click(n); });
     onMenuItem(menuCloseComPort, [this] { menuCloseComPort_Click(); });
     connect(&m_port, &SerialPort::lost, this, &MainWindow::onPortLost);
+    connectAmbientHandlers();
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

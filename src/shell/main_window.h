@@ -126,6 +126,22 @@ public:
     // The port closed itself (a pulled USB adapter, a device error).
     void onPortLost();
 
+    // ---- Ambient compensation (ambient/) -------------------------------------
+    void UpdateCorrectedConcentration();
+    void PressureText_Change();
+    void TemperatureText_Change();
+    void SpanGasConcentration_Change();
+    void menu_hPa_Click();
+    void menu_mbar_Click();
+    void menu_kPa_Click();
+    void menu_inHg_Click();
+    void menu_mmH2O_Click();
+    void menu_mmHg_Click();
+    void menu_torr_Click();
+    void menu_psi_Click();
+    void menu_Celsius_Click();
+    void menu_Farenheit_Click();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -134,6 +150,7 @@ private:
     void createMenus();
     void connectHandlers();
     void onMenuItem(QAction *action, std::function<void()> handler);
+    void connectAmbientHandlers();
     void centreWindow();
     void probePorts();
     void openRememberedPort();
