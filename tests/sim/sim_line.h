@@ -1,0 +1,60 @@
+#pragma once
+
+#include "transmitter.h"
+
+#include <QByteArray>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Drives the simulated transmitter the way the calibration tool does: a
+// command goes out whole, and everything the transmitter answers is gathered,
+// ignoring when each byte would leave. Time only moves when the test says so.
+class SimLine {
+public:
+    explicit SimLine(const TransmitterSetup &setup = {}) : transmitter(setup) { }
+
+    QByteArray send(const QByteArray &bytes)
+    {
+        QByteArray reply;
+        const std::string_view wire(bytes.constData(), std::size_t(bytes.size()));
+        for (const Emission &emission : transmitter.receive(wire, nowMs).emissions)
+            reply += QByteArray::fromStdString(emission.bytes);
+        return reply;
+    }
+    QByteArray command(const QByteArray &text) { return send(text + '\r'); }
+    void wait(double ms) { nowMs += ms; }
+
+    Transmitter transmitter;
+    double nowMs = 0.0;
+};
+
+inline TransmitterSetup calibratedSetup(double gasPpm = 400.0, std::uint64_t seed = 1)
+{
+    TransmitterSetup setup;
+    setup.saved = calibratedParameters();
+    setup.gasPpm = gasPpm;
+    setup.seed = seed;
+    return setup;
+}
+
+// The four numbers of an "X" reply, taken as the tool takes them: from the
+// last 42 characters, with tabs at 7 and 14 and ">" last, else nothing.
+struct DataRecord {
+    long reference = 0;
+    long co2 = 0;
+    long ppm = 0;
+    long average = 0;
+};
+
+inline std::optional<DataRecord> toolRecord(const QByteArray &reply)
+{
+    if (reply.size() < 42)
+        return std::nullopt;
+    const QByteArray record = reply.right(42);
+    if (record[6] != '\t' || record[13] != '\t' || record.back() != '>')
+        return std::nullopt;
+    const auto field = [&record](qsizetype from) { return record.mid(from, 6).trimmed().toLong(); };
+    return DataRecord {field(0), field(7), field(14), field(21)};
+}
