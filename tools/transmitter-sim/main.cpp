@@ -172,6 +172,7 @@ int run(SimOptions &options)
 
     std::deque<Emission> queue;
     std::string unwritten;
+    std::string replyLeaving;
     double masterPausedUntil = 0.0;
     bool running = true;
 
@@ -187,8 +188,15 @@ int run(SimOptions &options)
     while (running) {
         double now = nowMs();
         while (!queue.empty() && queue.front().atMs <= now) {
-            if (options.logReplies)
-                log.write(now, "TX", queue.front().bytes);
+            // A reply leaves in pieces on a timed line; it is logged whole,
+            // when its prompt has gone out.
+            if (options.logReplies) {
+                replyLeaving += queue.front().bytes;
+                if (replyLeaving.ends_with('>')) {
+                    log.write(now, "TX", replyLeaving);
+                    replyLeaving.clear();
+                }
+            }
             if (unwritten.size() < maxUnwrittenBytes)
                 unwritten += queue.front().bytes;
             queue.pop_front();
