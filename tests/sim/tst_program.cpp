@@ -64,7 +64,6 @@ class ProgramTest : public QObject {
 
 private slots:
     void servesOnItsLinkAndRemovesItOnQuit();
-    void refusesToReplaceARegularFile();
 };
 
 void ProgramTest::servesOnItsLinkAndRemovesItOnQuit()
@@ -104,23 +103,6 @@ void ProgramTest::servesOnItsLinkAndRemovesItOnQuit()
     const QByteArray logText = logFile.readAll();
     QVERIFY(logText.contains(" RX \"X\\r\"\n"));
     QVERIFY(logText.contains(" RX \"T0\\r\"\n"));
-}
-
-void ProgramTest::refusesToReplaceARegularFile()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("notes.txt");
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("keep me");
-    file.close();
-
-    QProcess sim;
-    sim.start(TRANSMITTER_SIM, {path});
-    QVERIFY(sim.waitForFinished(5000));
-    QCOMPARE(sim.exitCode(), 1);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), QByteArray("keep me"));
 }
 
 QTEST_GUILESS_MAIN(ProgramTest)

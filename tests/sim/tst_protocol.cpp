@@ -13,7 +13,6 @@ private slots:
     void repliesAreFramedByteForByte();
     void dataLineKeepsItsColumnsInEveryState_data();
     void dataLineKeepsItsColumnsInEveryState();
-    void storeCommandsKeepTheWorkingValuesOverARestart_data();
     void storeCommandsKeepTheWorkingValuesOverARestart();
     void parameterListingShowsTheWorkingValues();
     void controlCharactersAnswerNothingAndDropAHalfCommand();
@@ -37,7 +36,6 @@ void ProtocolTest::repliesAreFramedByteForByte_data()
     QTest::newRow("VER") << QByteArray("VER") << QByteArray("VER\r\nSTD 2.15 (simulated)\r\n>");
     QTest::newRow("T0 setting") << QByteArray("T012346") << QByteArray("T012346\r\n>");
     QTest::newRow("negative RL") << QByteArray("RL-50") << QByteArray("RL-50\r\n>");
-    QTest::newRow("plus sign") << QByteArray("RH+900") << QByteArray("RH+900\r\n>");
     QTest::newRow("SPAN setting") << QByteArray("SPAN2500") << QByteArray("SPAN2500\r\n>");
     QTest::newRow("SAVE") << QByteArray("SAVE") << QByteArray("SAVE\r\n>");
     QTest::newRow("Save") << QByteArray("Save") << QByteArray("Save\r\n>");
@@ -46,16 +44,12 @@ void ProtocolTest::repliesAreFramedByteForByte_data()
     const QByteArray error = "\r\nERROR\r\n>";
     QTest::newRow("unknown") << QByteArray("HELLO") << "HELLO" + error;
     QTest::newRow("lower-case save") << QByteArray("save") << "save" + error;
-    QTest::newRow("upper-case SAVE variant") << QByteArray("SAVe") << "SAVe" + error;
-    QTest::newRow("lower-case t0") << QByteArray("t0") << "t0" + error;
     QTest::newRow("trailing blank") << QByteArray("X ") << "X " + error;
     QTest::newRow("blank before value") << QByteArray("T0 123") << "T0 123" + error;
     QTest::newRow("decimal value") << QByteArray("T012.5") << "T012.5" + error;
     QTest::newRow("letters as value") << QByteArray("R0abc") << "R0abc" + error;
-    QTest::newRow("lone sign") << QByteArray("TS-") << "TS-" + error;
     QTest::newRow("value too wide") << QByteArray("RS1234567") << "RS1234567" + error;
     QTest::newRow("span of 1 ppm") << QByteArray("SPAN1") << "SPAN1" + error;
-    QTest::newRow("label as command") << QByteArray("TSpan") << "TSpan" + error;
     QTest::newRow("NUL inside") << QByteArray("X\0", 2) << QByteArray("X\0", 2) + error;
 }
 
@@ -108,42 +102,27 @@ void ProtocolTest::dataLineKeepsItsColumnsInEveryState()
     }
 }
 
-void ProtocolTest::storeCommandsKeepTheWorkingValuesOverARestart_data()
-{
-    QTest::addColumn<QByteArray>("setting");
-    QTest::addColumn<QByteArray>("query");
-    QTest::addColumn<QByteArray>("store");
-    QTest::addColumn<QByteArray>("before");
-    QTest::addColumn<QByteArray>("after");
-    QTest::newRow("zero point") << QByteArray("T031234") << QByteArray("T0") << QByteArray("SAVE")
-                                << QByteArray("T0 = 30000") << QByteArray("T0 = 31234");
-    QTest::newRow("span point") << QByteArray("RS19876") << QByteArray("RS") << QByteArray("SAVE")
-                                << QByteArray("RSpan = 20000") << QByteArray("RSpan = 19876");
-    QTest::newRow("relay level") << QByteArray("RH1500") << QByteArray("RH") << QByteArray("Save")
-                                 << QByteArray("Relay high = 800")
-                                 << QByteArray("Relay high = 1500");
-}
-
 void ProtocolTest::storeCommandsKeepTheWorkingValuesOverARestart()
 {
-    QFETCH(QByteArray, setting);
-    QFETCH(QByteArray, query);
-    QFETCH(QByteArray, store);
-    QFETCH(QByteArray, before);
-    QFETCH(QByteArray, after);
     SimLine line(calibratedSetup());
-    const auto value = [&] { return line.command(query).mid(query.size() + 2).chopped(3); };
-
-    line.command(setting);
-    QCOMPARE(value(), after);
+    line.command("T031234");
+    QCOMPARE(line.command("T0"), QByteArray("T0\r\nT0 = 31234\r\n>"));
     line.transmitter.restart();
-    QCOMPARE(value(), before);
+    QCOMPARE(line.command("T0"), QByteArray("T0\r\nT0 = 30000\r\n>"));
 
-    line.command(setting);
-    line.command(store);
-    QCOMPARE(line.transmitter.storeCount(), 1);
-    line.transmitter.restart();
-    QCOMPARE(value(), after);
+    // Either store command keeps every working value, zero point and relay alike.
+    for (const QByteArray store : {"SAVE", "Save"}) {
+        line.command("T031234");
+        line.command("RH1500");
+        line.command(store);
+        line.transmitter.restart();
+        QCOMPARE(line.command("T0"), QByteArray("T0\r\nT0 = 31234\r\n>"));
+        QCOMPARE(line.command("RH"), QByteArray("RH\r\nRelay high = 1500\r\n>"));
+        line.command("T030000");
+        line.command("RH800");
+        line.command(store);
+    }
+    QCOMPARE(line.transmitter.storeCount(), 4);
 }
 
 void ProtocolTest::parameterListingShowsTheWorkingValues()
