@@ -23,8 +23,8 @@ constexpr std::array settings {
     Setting {"RS", "RSpan = ", &TransmitterParameters::rs, -99999, 999999},
     Setting {"RH", "Relay high = ", &TransmitterParameters::relayHigh, -99999, 999999},
     Setting {"RL", "Relay low = ", &TransmitterParameters::relayLow, -99999, 999999},
-    // The span answers with one character more after its label; the display
-    // software expects the value one place further on.
+    // The span's value stands one place further from its label than the
+    // others do; the calibration tool reads it from there.
     Setting {"SPAN", "Span =  ", &TransmitterParameters::span, 2, 999999},
 };
 
