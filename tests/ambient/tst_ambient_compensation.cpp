@@ -1,0 +1,239 @@
+#include "ambient/corrected_concentration.h"
+#include "test_main.h"
+#include "window_fixture.h"
+
+#include <QAction>
+#include <QLineEdit>
+
+#include <cmath>
+
+namespace {
+
+const QStringList pressureItems {"menu_hPa",   "menu_mbar", "menu_kPa",  "menu_inHg",
+                                 "menu_mmH2O", "menu_mmHg", "menu_torr", "menu_psi"};
+const QStringList temperatureItems {"menu_Celsius", "menu_Farenheit"};
+
+// Plays what a technician does: "menu_…" chooses that item, "S=", "T=" and
+// "P=" put a text into the span-gas, temperature and pressure entries.
+bool perform(MainWindow &w, const QStringList &steps)
+{
+    for (const QString &step : steps) {
+        const QString text = step.mid(2);
+        if (step.startsWith(u"S="))
+            w.SpanGasConcentration->setText(text);
+        else if (step.startsWith(u"T="))
+            w.TemperatureText->setText(text);
+        else if (step.startsWith(u"P="))
+            w.PressureText->setText(text);
+        else if (auto *item = w.findChild<QAction *>(step))
+            item->trigger();
+        else
+            return false;
+    }
+    return true;
+}
+
+QStringList checkedItems(MainWindow &w, const QStringList &names)
+{
+    QStringList checked;
+    for (const QString &name : names) {
+        if (w.findChild<QAction *>(name)->isChecked())
+            checked << name;
+    }
+    return checked;
+}
+
+} // namespace
+
+class AmbientCompensationTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void labelFollowsTheEntries_data();
+    void labelFollowsTheEntries();
+    void typingPressureRecomputesAfterEveryCharacter();
+    void unitChoiceRewritesEntryAndHeldValue_data();
+    void unitChoiceRewritesEntryAndHeldValue();
+    void eachItemChecksItselfAloneInItsGroup_data();
+    void eachItemChecksItselfAloneInItsGroup();
+};
+
+void AmbientCompensationTest::labelFollowsTheEntries_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QString>("label");
+
+    using L = QStringList;
+    QTest::newRow("start-up") << L {} << "2000";
+    QTest::newRow("cooler") << L {"T=20"} << "2034";
+    QTest::newRow("warmer") << L {"T=40"} << "1904";
+    QTest::newRow("lower pressure") << L {"P=1000"} << "1963";
+    QTest::newRow("higher pressure") << L {"P=1050"} << "2112";
+    QTest::newRow("77 Farenheit") << L {"menu_Farenheit", "T=77"} << "2000";
+    QTest::newRow("inHg") << L {"menu_inHg", "P=29.92"} << "2001";
+    QTest::newRow("mmHg") << L {"menu_mmHg", "P=770"} << "2040";
+    QTest::newRow("torr as mmHg") << L {"menu_torr", "P=770"} << "2040";
+    QTest::newRow("empty pressure") << L {"P="} << "816";
+    QTest::newRow("temperature ??.?") << L {"T=??.?"} << "2183";
+    QTest::newRow("pressure ??.?") << L {"P=??.?"} << "816";
+    QTest::newRow("comma ends the number") << L {"P=1013,25"} << "2000";
+    QTest::newRow("unit after the number") << L {"P=1013 hPa"} << "2000";
+    QTest::newRow("above 1712 hPa") << L {"P=1800"} << "-15810";
+    QTest::newRow("other span gas") << L {"S=1000"} << "1000";
+    QTest::newRow("empty span gas") << L {"S=", "T=20", "P=1000"} << "0";
+
+    // The quotient without a finite value, and the next change recovering.
+    QTest::newRow("-273 Celsius") << L {"T=-273"} << "????";
+    QTest::newRow("-273 Celsius, no span gas") << L {"S=0", "T=-273"} << "????";
+    QTest::newRow("-459.4 Farenheit") << L {"menu_Farenheit", "T=-459.4"} << "????";
+    QTest::newRow("product overflows") << L {"S=1e308", "T=-200"} << "????";
+    // 1e307 psi is beyond a double in hPa; the infinite pressure would
+    // otherwise divide the span gas down to a plausible "0".
+    QTest::newRow("pressure overflows") << L {"menu_psi", "P=1e307"} << "????";
+    QTest::newRow("recovers") << L {"S=1e308", "T=-273", "S=2000", "T=25"} << "2000";
+}
+
+void AmbientCompensationTest::labelFollowsTheEntries()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QString, label);
+
+    WindowFixture f;
+    f.start();
+    QVERIFY(perform(f.w(), steps));
+    QCOMPARE(f.w().CorrectedConcentration->text(), label);
+    // How the span calibration reads the label.
+    const std::optional<double> value = correctedConcentrationFromText(label);
+    QCOMPARE(value.has_value(), label != "????");
+    if (value)
+        QCOMPARE(*value, label.toDouble());
+}
+
+void AmbientCompensationTest::typingPressureRecomputesAfterEveryCharacter()
+{
+    WindowFixture f;
+    f.start();
+    MainWindow &w = f.w();
+    w.PressureText->clear();
+    const QList<std::pair<char, QString>> typed {
+        {'1', "817"}, {'0', "821"}, {'1', "868"}, {'3', "2000"}};
+    for (const auto &[key, label] : typed) {
+        QTest::keyClick(w.PressureText, key);
+        QCOMPARE(w.CorrectedConcentration->text(), label);
+    }
+    QCOMPARE(w.Pressure, 1013.0);
+}
+
+void AmbientCompensationTest::unitChoiceRewritesEntryAndHeldValue_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<double>("held");
+    QTest::addColumn<QString>("label");
+
+    // From the start-up state, 1013 hPa and 25.0 °C. The entry and the held
+    // value are those of the group of the last item chosen.
+    using L = QStringList;
+    QTest::newRow("hPa already checked") << L {"menu_hPa"} << "1013.0" << 1013.0 << "2000";
+    QTest::newRow("hPa twice") << L {"menu_hPa", "menu_hPa"} << "1013.0" << 1013.0 << "2000";
+    QTest::newRow("mbar") << L {"menu_mbar"} << "1013.0" << 1013.0 << "2000";
+    QTest::newRow("kPa") << L {"menu_kPa"} << "101.30" << 1013.0 << "2000";
+    QTest::newRow("inHg") << L {"menu_inHg"} << "29.91" << 1012.8686508 << "2000";
+    QTest::newRow("inHg, hPa") << L {"menu_inHg", "menu_hPa"} << "1012.9" << 1012.9 << "2000";
+    QTest::newRow("mmH2O") << L {"menu_mmH2O"} << "10330" << 1013.026945 << "2000";
+    QTest::newRow("mmHg") << L {"menu_mmHg"} << "759.8" << 1012.9835952 << "2000";
+    QTest::newRow("torr") << L {"menu_torr"} << "759.8" << 1012.9835952 << "2000";
+    QTest::newRow("mmHg, torr") << L {"menu_mmHg", "menu_torr"} << "759.8" << 1012.9835952
+                                << "2000";
+    QTest::newRow("psi") << L {"menu_psi"} << "14.692" << 1012.97769844 << "2000";
+    // A large span gas lets the rounding of the display show in the label.
+    QTest::newRow("inHg, large span gas")
+        << L {"S=1000000", "menu_inHg"} << "29.91" << 1012.8686508 << "999812";
+    QTest::newRow("mmH2O, large span gas")
+        << L {"S=1000000", "menu_mmH2O"} << "10330" << 1013.026945 << "1000039";
+    QTest::newRow("psi, large span gas")
+        << L {"S=1000000", "menu_psi"} << "14.692" << 1012.97769844 << "999968";
+
+    QTest::newRow("Celsius already checked") << L {"menu_Celsius"} << "25.0" << 25.0 << "2000";
+    QTest::newRow("Farenheit") << L {"menu_Farenheit"} << "77.0" << 25.0 << "2000";
+    QTest::newRow("20.3, Farenheit")
+        << L {"T=20.3", "menu_Farenheit"} << "68.5" << 20.27777777777778 << "2032";
+    QTest::newRow("20.3, Farenheit, Celsius")
+        << L {"T=20.3", "menu_Farenheit", "menu_Celsius"} << "20.3" << 20.3 << "2032";
+
+    // A converted value without a finite result: the entry gets the window's
+    // own text for "no value", which reads as 0 (0 °F for "??.?").
+    QTest::newRow("infinite pressure to hPa")
+        << L {"menu_psi", "P=1e307", "menu_hPa"} << "????" << 0.0 << "816";
+    QTest::newRow("infinite pressure, same unit")
+        << L {"menu_psi", "P=1e307", "menu_psi"} << "????" << 0.0 << "816";
+    QTest::newRow("mmH2O overflows") << L {"P=1e308", "menu_mmH2O"} << "????" << 0.0 << "816";
+    QTest::newRow("Farenheit overflows")
+        << L {"T=1.7e308", "menu_Farenheit"} << "??.?" << -17.77777777777778 << "2335";
+}
+
+void AmbientCompensationTest::unitChoiceRewritesEntryAndHeldValue()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QString, entry);
+    QFETCH(double, held);
+    QFETCH(QString, label);
+
+    WindowFixture f;
+    f.start();
+    MainWindow &w = f.w();
+    QVERIFY(perform(w, steps));
+
+    const bool pressure = pressureItems.contains(steps.last());
+    QCOMPARE((pressure ? w.PressureText : w.TemperatureText)->text(), entry);
+    // Within 1e-12: a factor taken as the inverse of its partner is off by 4e-8.
+    const double actual = pressure ? w.Pressure : w.Temperature;
+    QVERIFY2(std::fabs(actual - held) <= 1e-12 * std::fabs(held),
+             qPrintable(QString::number(actual, 'g', 17)));
+    QCOMPARE(w.CorrectedConcentration->text(), label);
+}
+
+void AmbientCompensationTest::eachItemChecksItselfAloneInItsGroup_data()
+{
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("caption");
+    const QStringList captions {"hPa", "mbar", "kPa", "inHg", "mmH2O", "mmHg", "torr", "psi"};
+    for (qsizetype i = 0; i < pressureItems.size(); ++i)
+        QTest::newRow(qPrintable(pressureItems[i])) << pressureItems[i] << captions[i];
+    QTest::newRow("menu_Celsius") << "menu_Celsius"
+                                  << "°C";
+    QTest::newRow("menu_Farenheit") << "menu_Farenheit"
+                                    << "°F";
+}
+
+void AmbientCompensationTest::eachItemChecksItselfAloneInItsGroup()
+{
+    QFETCH(QString, item);
+    QFETCH(QString, caption);
+
+    WindowFixture f;
+    f.start();
+    MainWindow &w = f.w();
+    const bool pressure = pressureItems.contains(item);
+    // Away from the start-up items first, so a handler that forgets to clear
+    // its own group or touches the other one shows up.
+    QVERIFY(perform(w, {"menu_psi", "menu_Farenheit", pressure ? "menu_mmH2O" : "menu_Celsius"}));
+    const QStringList &other = pressure ? temperatureItems : pressureItems;
+    QLineEdit *otherEntry = pressure ? w.TemperatureText : w.PressureText;
+    QLabel *otherCaption = pressure ? w.TemperatureLabel : w.PressureLabel;
+    const QStringList otherChecked = checkedItems(w, other);
+    const QString otherText = otherEntry->text() + otherCaption->text();
+
+    QVERIFY(perform(w, {item}));
+    QCOMPARE(checkedItems(w, pressure ? pressureItems : temperatureItems), QStringList {item});
+    QCOMPARE((pressure ? w.PressureLabel : w.TemperatureLabel)->text(), caption);
+    QCOMPARE(checkedItems(w, other), otherChecked);
+    QCOMPARE(otherEntry->text() + otherCaption->text(), otherText);
+}
+
+int main(int argc, char *argv[])
+{
+    return runTests<AmbientCompensationTest>(argc, argv);
+}
+
+#include "tst_ambient_compensation.moc"
