@@ -62,4 +62,6 @@ void MainWindow::onPortLost()
         menuCom[size_t(n)]->setChecked(false);
     ppmDisplay->setText(QStringLiteral("????"));
     setStatus(QStringLiteral("Com Port is Closed"), StatusColour::Red);
+    // A run cannot go on without its readings.
+    CancelButton_Click();
 }

@@ -256,32 +256,79 @@ void MainWindow::createMenus()
     menuAbout = makeItem(menuHelp2, QStringLiteral("menuAbout"), QStringLiteral("&About"));
 }
 
-void MainWindow::onMenuItem(QAction *action, std::function<void()> handler)
+std::function<void()> MainWindow::guarded(std::function<void()> handler, Talks talks)
+{
+    if (talks == Talks::No)
+        return handler;
+    return [this, handler = std::move(handler)] {
+        if (!linkBusy(handler))
+            handler();
+    };
+}
+
+void MainWindow::onMenuItem(QAction *action, std::function<void()> handler, Talks talks)
 {
     // A check mark is the handler's to set: undo the toggle that Qt makes on
     // a click before the handler runs, so a refused choice changes nothing.
     connect(action, &QAction::triggered, this,
-            [action, handler = std::move(handler)](bool checked) {
+            [action, handler = guarded(std::move(handler), talks)](bool checked) {
                 if (action->isCheckable())
                     action->setChecked(!checked);
                 handler();
             });
 }
 
+void MainWindow::onButton(QPushButton *button, std::function<void()> handler, Talks talks)
+{
+    connect(button, &QPushButton::clicked, this,
+            [handler = guarded(std::move(handler), talks)] { handler(); });
+}
+
 void MainWindow::connectHandlers()
 {
-    onMenuItem(menuExit, [this] { menuExit_Click(); });
-    onMenuItem(menuAbout, [this] { menuAbout_Click(); });
-    onMenuItem(menuContents, [this] { menuContents_Click(); });
-    for (int n = 1; n <= 4; ++n)
-        onMenuItem(menuCom[size_t(n)], [this, n] { menuCom_Click(n); });
-    onMenuItem(menuCloseComPort, [this] { menuCloseComPort_Click(); });
+    Timer1->setTick([this] { Timer1_Timer(); });
+    TimeOutTimer->setTick([this] { TimeOutTimer_Timer(); });
     connect(&m_port, &SerialPort::lost, this, &MainWindow::onPortLost);
+    connect(StatusFrame, &Frame::doubleClicked, this, &MainWindow::StatusFrame_DblClick);
+
+    onMenuItem(
+        menuOpenParameterFile, [this] { menuOpenParameterFile_Click(); }, Talks::Yes);
+    onMenuItem(
+        menuPrintTransmitterParameters, [this] { menuPrintTransmitterParameters_Click(); },
+        Talks::Yes);
+    onMenuItem(menuExit, [this] { menuExit_Click(); });
+    onMenuItem(
+        menuUndoZeroCalibration, [this] { menuUndoZeroCalibration_Click(); }, Talks::Yes);
+    onMenuItem(
+        menuUndoSpanCalibration, [this] { menuUndoSpanCalibration_Click(); }, Talks::Yes);
+    for (int n = 1; n <= 4; ++n)
+        onMenuItem(
+            menuCom[size_t(n)], [this, n] { menuCom_Click(n); }, Talks::Yes);
+    onMenuItem(
+        menuCloseComPort, [this] { menuCloseComPort_Click(); }, Talks::Yes);
+    onMenuItem(
+        menuRelayTriggerPoint, [this] { menuRelayTriggerPoint_Click(); }, Talks::Yes);
+    onMenuItem(menuNumberOfSamples, [this] { menuNumberOfSamples_Click(); });
+    onMenuItem(menuContents, [this] { menuContents_Click(); });
+    onMenuItem(menuAbout, [this] { menuAbout_Click(); });
+
+    onButton(
+        ZeroButton, [this] { ZeroButton_Click(); }, Talks::Yes);
+    onButton(
+        SpanButton, [this] { SpanButton_Click(); }, Talks::Yes);
+    onButton(CancelButton, [this] { CancelButton_Click(); });
+
     connectAmbientHandlers();
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    // Closing in the middle of an exchange would leave the operation to go on
+    // without its window: the window closes once the exchange is over.
+    if (linkBusy([this] { close(); })) {
+        event->ignore();
+        return;
+    }
     Form_Unload();
     event->accept();
 }

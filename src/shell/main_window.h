@@ -11,6 +11,10 @@
 #include <optional>
 
 class Frame;
+enum class RunKind;
+namespace Transmitter {
+struct Query;
+}
 class QAction;
 class QLabel;
 class QLineEdit;
@@ -125,6 +129,30 @@ public:
     void menuCloseComPort_Click();
     // The port closed itself (a pulled USB adapter, a device error).
     void onPortLost();
+    // Gathers the reply in RxBuffer until its last character is `terminator`
+    // (true) or `timeout` milliseconds have passed (false).
+    bool WaitForReply(int timeout, char terminator);
+    void TimeOutTimer_Timer();
+
+    // ---- Live measurement (measure/) -----------------------------------------
+    void Timer1_Timer();
+    void StatusFrame_DblClick();
+
+    // ---- Calibration (calibration/) ------------------------------------------
+    void CancelButton_Click();
+    void menuNumberOfSamples_Click();
+    void ZeroButton_Click();
+    // Replace their arguments by their whole-number texts before sending them.
+    void StoreZeroPoint(QString &t0, QString &r0);
+    void menuUndoZeroCalibration_Click();
+    void SpanButton_Click();
+    void StoreSpanPoint(QString &ts, QString &rs);
+    void menuUndoSpanCalibration_Click();
+
+    // ---- Transmitter configuration (config/) ---------------------------------
+    void menuOpenParameterFile_Click();
+    void menuPrintTransmitterParameters_Click();
+    void menuRelayTriggerPoint_Click();
 
     // ---- Ambient compensation (ambient/) -------------------------------------
     void UpdateCorrectedConcentration();
@@ -149,8 +177,32 @@ private:
     void createControls();
     void createMenus();
     void connectHandlers();
-    void onMenuItem(QAction *action, std::function<void()> handler);
+    // Handlers of items and buttons that talk to the transmitter start only
+    // when no exchange is waiting for its reply.
+    enum class Talks { No, Yes };
+    void onMenuItem(QAction *action, std::function<void()> handler, Talks talks = Talks::No);
+    void onButton(QPushButton *button, std::function<void()> handler, Talks talks = Talks::No);
+    std::function<void()> guarded(std::function<void()> handler, Talks talks);
     void connectAmbientHandlers();
+
+    // One command out and its reply in RxBuffer; false when none came in time.
+    bool exchange(const QByteArray &command, int timeout);
+    // True (and a beep, or the action kept for later) while an exchange waits:
+    // a second exchange would share RxBuffer with the first.
+    bool linkBusy(const std::function<void()> &retry = {});
+    void runAfterPoll();
+    void showPollReply();
+
+    void startRun(RunKind kind);
+    QString samplingStatusText() const;
+    QString sampleMarker() const;
+    void takeSample();
+    void endSpanRun();
+    void storePoint(QByteArrayView firstCommand, QString &first, QByteArrayView secondCommand,
+                    QString &second, const QString &doneMessage);
+    // Asks a query and keeps its value as whole-number text; on no reply or
+    // another reply reports and gives false.
+    bool fetchValue(const Transmitter::Query &query, QString &value, const QString &wrongReply);
     void centreWindow();
     void probePorts();
     void openRememberedPort();
@@ -164,6 +216,11 @@ private:
     bool calibrationRunning() const { return ZeroCalibrationRunning || SpanCalibrationRunning; }
     // Beeps and says "Not possible during calibration!" when a run is under way.
     bool refusedDuringCalibration();
+
+    int m_waitDepth = 0; // reply waits in progress
+    bool m_pollWaiting = false; // the wait in progress is the reading poll's
+    bool m_inPoll = false; // a poll tick is running (it never re-enters)
+    std::function<void()> m_afterPoll;
 
     SerialPort &m_port;
     Dialogs &m_dialogs;

@@ -1,4 +1,6 @@
+#include "tst_command_set.h"
 #include "tst_qt_serial_port.h"
+#include "tst_reply_wait.h"
 
 #include "test_main.h"
 #include "window_fixture.h"
@@ -174,7 +176,7 @@ void PortSelectionTest::vanishedDeviceShowsThePortClosed()
 
 int main(int argc, char *argv[])
 {
-    return runTests<PortSelectionTest, QtSerialPortTest>(argc, argv);
+    return runTests<PortSelectionTest, QtSerialPortTest, ReplyWaitTest, CommandSetTest>(argc, argv);
 }
 
 #include "tst_port_selection.moc"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fake_platform.h"
+#include "scripted_transmitter.h"
 #include "shell/main_window.h"
 #include "shell/status_colour.h"
 
@@ -54,4 +55,27 @@ struct WindowFixture {
 
     void start() { window = std::make_unique<MainWindow>(fake.platform()); }
     MainWindow &w() { return *window; }
+};
+
+// A window started with COM1 open (from its settings file) and a scripted
+// transmitter on the line; what start-up wrote is forgotten.
+struct LinkedWindowFixture : WindowFixture {
+    ScriptedTransmitter transmitter {fake.port, fake.clock};
+
+    void startLinked()
+    {
+        writeFile(QStringLiteral("kestrin.ini"), "COM1:9600,N,8,1");
+        start();
+        fake.port.written.clear();
+        fake.port.writes.clear();
+        transmitter.commands.clear();
+    }
+    // The next reading poll: the polling timer runs 2000 ms after the end of
+    // the previous exchange, which is where the clock stands.
+    void poll() { fake.clock.advance(2000); }
+    void polls(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            poll();
+    }
 };

@@ -1,0 +1,68 @@
+// A calibration run: one sample per reading poll, running means of the two
+// channel signals, and the new parameters at the end.
+
+#include "shell/main_window.h"
+
+#include "calibration/progress_text.h"
+#include "shell/leading_number.h"
+#include "shell/number_format.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QPushButton>
+
+void MainWindow::startRun(RunKind kind)
+{
+    SampleCount = 0;
+    RxMean = 0;
+    TxMean = 0;
+    ZeroCalibrationRunning = kind == RunKind::Zero;
+    SpanCalibrationRunning = kind == RunKind::Span;
+    ZeroButton->setEnabled(false);
+    SpanButton->setEnabled(false);
+    CancelButton->setEnabled(true);
+    Status->setText(QStringLiteral("Wait..."));
+}
+
+QString MainWindow::samplingStatusText() const
+{
+    return samplingText(ZeroCalibrationRunning ? RunKind::Zero : RunKind::Span, SampleCount + 1,
+                        NumberOfSamples);
+}
+
+QString MainWindow::sampleMarker() const
+{
+    return ::sampleMarker(SampleCount + 1);
+}
+
+void MainWindow::takeSample()
+{
+    // Running means: no list of samples is kept, however long the run.
+    ++SampleCount;
+    RxMean += (RxValue.value_or(0) - RxMean) / SampleCount;
+    TxMean += (TxValue.value_or(0) - TxMean) / SampleCount;
+    if (SampleCount < NumberOfSamples)
+        return;
+
+    if (ZeroCalibrationRunning) {
+        NewT0 = plainDecimalText(TxMean);
+        NewR0 = plainDecimalText(RxMean);
+        StoreZeroPoint(NewT0, NewR0);
+        menuUndoZeroCalibration->setEnabled(true);
+    } else {
+        endSpanRun();
+    }
+    CancelButton_Click();
+}
+
+void MainWindow::menuNumberOfSamples_Click()
+{
+    const QString prompt = QStringLiteral("Number of Samples for Calibration.") + CommandTerminator
+        + CommandTerminator + QStringLiteral("Default (100) samples will take 200 seconds.")
+        + CommandTerminator + CommandTerminator + QStringLiteral("Do not decrease this value!");
+    const QString answer = m_dialogs.input(prompt, QStringLiteral("Number Of Samples"),
+                                           plainDecimalText(NumberOfSamples));
+    if (answer.isEmpty())
+        return;
+    NumberOfSamples = LeadingNumber(answer);
+}

@@ -1,0 +1,28 @@
+// Reading one of the calibration parameters (T0, R0, the span, TS, RS) from
+// the transmitter before a run.
+
+#include "shell/main_window.h"
+
+#include "link/command_set.h"
+#include "shell/leading_number.h"
+#include "shell/number_format.h"
+
+bool MainWindow::fetchValue(const Transmitter::Query &query, QString &value,
+                            const QString &wrongReply)
+{
+    if (!exchange(Transmitter::command(query.command), Transmitter::QueryTimeout)) {
+        report(QStringLiteral("Transmitter Is Not Responding, Check Com And Cables"));
+        return false;
+    }
+    QString text;
+    if (Transmitter::hasLabel(RxBuffer, query))
+        text = QString::fromLatin1(Transmitter::takeValue(RxBuffer, query));
+    // The value is written back into the transmitter by an undo: anything
+    // but a number counts as a reply of another form.
+    if (!isNumberText(text)) {
+        report(wrongReply, false);
+        return false;
+    }
+    value = wholeNumberText(text);
+    return true;
+}

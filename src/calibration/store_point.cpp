@@ -1,0 +1,53 @@
+// Writing a zero or span point into the transmitter: the two values, "SAVE"
+// under the busy pointer, then "NOTEST".
+
+#include "shell/main_window.h"
+
+#include "link/command_set.h"
+#include "platform/serial_port.h"
+#include "shell/number_format.h"
+
+#include <QScopeGuard>
+
+void MainWindow::storePoint(QByteArrayView firstCommand, QString &first,
+                            QByteArrayView secondCommand, QString &second,
+                            const QString &doneMessage)
+{
+    if (!m_port.isOpen()) {
+        report(QStringLiteral("Com port not open"));
+        return;
+    }
+    first = wholeNumberText(first);
+    second = wholeNumberText(second);
+
+    bool busy = false;
+    const auto normalPointer = qScopeGuard([&] {
+        if (busy)
+            m_desktop.setBusyPointer(false);
+    });
+    const auto fail = [this] {
+        setStatus(QStringLiteral("Transmitter Not Responding, Check Com and Cables"),
+                  StatusColour::Red);
+        CancelButton_Click();
+    };
+
+    if (!exchange(Transmitter::command(firstCommand, first), Transmitter::ValueWriteTimeout)
+        || !exchange(Transmitter::command(secondCommand, second), Transmitter::ValueWriteTimeout))
+        return fail();
+
+    busy = true;
+    m_desktop.setBusyPointer(true);
+    setStatus(QStringLiteral("Saving Parameters"), StatusColour::Black);
+    if (!exchange(Transmitter::command(Transmitter::Store), Transmitter::StoreTimeout))
+        return fail();
+
+    setStatus(QStringLiteral("Saving OK"), StatusColour::Blue);
+    if (!exchange(Transmitter::command(Transmitter::NoTest), Transmitter::NoTestTimeout))
+        return fail();
+
+    // The normal pointer comes back before the box, so the technician does
+    // not click OK under an hourglass.
+    busy = false;
+    m_desktop.setBusyPointer(false);
+    report(doneMessage, false);
+}
