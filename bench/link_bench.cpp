@@ -1,0 +1,186 @@
+// Figures of the link: processor use while polling, the time from a reply's
+// prompt reaching the port to the reply wait returning, and the poll period.
+// Prints figures; asserts nothing (the machines are noisy).
+//
+//   link_bench cpu [seconds]      processor use, answering and silent transmitter
+//   link_bench latency [count]    prompt-to-return latency over a pseudo-terminal
+//   link_bench period [polls]     time from the end of an exchange to the next "X"
+
+#include "fake_platform.h"
+#include "platform/qt_platform.h"
+#include "platform/qt_serial_port.h"
+#include "pseudo_terminal.h"
+#include "simulator_process.h"
+#include "window_fixture.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double processorSeconds()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+        + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// The program's window on COM1 = `device`, with boxes faked and everything
+// else real.
+struct Program {
+    explicit Program(const QString &device)
+    {
+        qputenv("KESTRIN_COM1", device.toLocal8Bit());
+        writeFile(QStringLiteral("kestrin.ini"), "COM1:9600,N,8,1");
+        window = std::make_unique<MainWindow>(Platform {port, dialogs, desktop, clock, printer});
+    }
+    QtSerialPort port;
+    FakeDialogs dialogs;
+    FakeDesktop desktop;
+    QtClock clock;
+    FakePrinter printer;
+    std::unique_ptr<MainWindow> window;
+};
+
+void runFor(int milliseconds)
+{
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+double percentile(std::vector<double> values, double p)
+{
+    std::sort(values.begin(), values.end());
+    const size_t index = std::min(values.size() - 1, size_t(p * double(values.size() - 1) + 0.5));
+    return values[index];
+}
+
+int processorUse(int seconds)
+{
+    for (const bool silent : {false, true}) {
+        TemporaryCurrentDir dir;
+        SimulatorProcess sim(QStringLiteral(TRANSMITTER_SIM));
+        QStringList options {QStringLiteral("--calibrated")};
+        if (silent)
+            options << QStringLiteral("--fault") << QStringLiteral("noreply");
+        if (!sim.start(options)) {
+            std::fprintf(stderr, "the simulator did not start\n");
+            return 1;
+        }
+        Program program(sim.link());
+        const double before = processorSeconds();
+        const auto start = Clock::now();
+        runFor(seconds * 1000);
+        const double wall = std::chrono::duration<double>(Clock::now() - start).count();
+        const double used = processorSeconds() - before;
+        std::printf("processor use while polling, %s transmitter: %.3f %% of one core "
+                    "(%.3f s over %.1f s, %lld polls)\n",
+                    silent ? "silent" : "answering", 100 * used / wall, used, wall,
+                    qlonglong(sim.received().size()));
+    }
+    return 0;
+}
+
+int latency(int count)
+{
+    TemporaryCurrentDir dir;
+    PseudoTerminal line;
+    Program program(line.slavePath());
+    line.read(200); // the end-of-text byte
+    program.window->Timer1->stop();
+
+    std::atomic<bool> running {true};
+    std::vector<Clock::time_point> sent;
+    sent.reserve(size_t(count));
+    std::thread transmitter([&] {
+        while (running) {
+            if (line.readUntil('\r', 200).isEmpty())
+                continue;
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            sent.push_back(Clock::now());
+            line.write("T0\r\nT0 = 30000\r\n>");
+        }
+    });
+    std::vector<double> microseconds;
+    for (int i = 0; i < count; ++i) {
+        program.port.write("T0\r");
+        if (!program.window->WaitForReply(1000, '>'))
+            continue;
+        const auto returned = Clock::now();
+        microseconds.push_back(
+            std::chrono::duration<double, std::micro>(returned - sent.back()).count());
+    }
+    running = false;
+    transmitter.join();
+    std::printf("prompt to return of the reply wait over a pseudo-terminal, %zu exchanges: "
+                "median %.3f ms, 99th percentile %.3f ms, worst %.3f ms\n",
+                microseconds.size(), percentile(microseconds, 0.5) / 1000,
+                percentile(microseconds, 0.99) / 1000, percentile(microseconds, 1.0) / 1000);
+    return 0;
+}
+
+int period(int polls)
+{
+    TemporaryCurrentDir dir;
+    PseudoTerminal line;
+    Program program(line.slavePath());
+    line.read(200);
+
+    // The far end notes when each "X" arrives and when its prompt goes out.
+    std::vector<std::pair<Clock::time_point, Clock::time_point>> exchanges;
+    std::atomic<bool> running {true};
+    std::thread transmitter([&] {
+        while (running) {
+            if (line.readUntil('\r', 200).isEmpty())
+                continue;
+            const auto arrived = Clock::now();
+            line.write(ScriptedTransmitter::reading(20000, 30000, 400, 400));
+            exchanges.emplace_back(arrived, Clock::now());
+        }
+    });
+    while (int(exchanges.size()) < polls + 1)
+        runFor(100);
+    running = false;
+    transmitter.join();
+
+    std::vector<double> gaps;
+    for (size_t i = 1; i < exchanges.size(); ++i)
+        gaps.push_back(
+            std::chrono::duration<double, std::milli>(exchanges[i].first - exchanges[i - 1].second)
+                .count());
+    std::printf("end of an exchange to the next \"X\", %zu polls: median %.2f ms, min %.2f ms, max "
+                "%.2f ms\n",
+                gaps.size(), percentile(gaps, 0.5), percentile(gaps, 0), percentile(gaps, 1));
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("all");
+    const int amount = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 0;
+    int status = 0;
+    if (mode == u"cpu" || mode == u"all")
+        status |= processorUse(amount > 0 ? amount : 60);
+    if (mode == u"latency" || mode == u"all")
+        status |= latency(amount > 0 ? amount : 2000);
+    if (mode == u"period" || mode == u"all")
+        status |= period(amount > 0 ? amount : 10);
+    return status;
+}

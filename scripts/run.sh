@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and starts Calibrator Kestrin.
+#
+# With no transmitter named, the program runs on the simulated transmitter:
+# the simulator's link becomes COM1 and the program starts with COM1 open, in
+# the folder build/run-sim (which holds its settings file and the simulator's
+# log). To use a real transmitter, name its device as COM1, for example
+#     KESTRIN_COM1=/dev/ttyUSB0 scripts/run.sh
+# and the program runs in the current folder, with its own settings file.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${KESTRIN_BUILD_DIR:-$root/build}
+"$root/scripts/install-deps.sh"
+"$root/scripts/build.sh" kestrin transmitter-sim
+
+if [[ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" && -z "${QT_QPA_PLATFORM:-}" ]]; then
+    echo "No display found. Start this from a desktop session (or set QT_QPA_PLATFORM)." >&2
+    exit 1
+fi
+
+if [[ -n "${KESTRIN_COM1:-}" ]]; then
+    exec "$build/src/kestrin"
+fi
+
+run=$build/run-sim
+mkdir -p "$run"
+cd "$run"
+rm -f sim.ctl
+"$build/tools/transmitter-sim/transmitter-sim" --no-stdin --control sim.ctl --log sim.log \
+    --log-replies ttyKESTRIN >sim.out 2>&1 &
+sim=$!
+trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null' EXIT
+for _ in $(seq 50); do
+    grep -q '^ready' sim.out 2>/dev/null && break
+    sleep 0.1
+done
+if ! grep -q '^ready' sim.out; then
+    echo "The simulated transmitter did not start:" >&2
+    cat sim.out >&2
+    exit 1
+fi
+printf 'COM1:9600,N,8,1' >kestrin.ini
+echo "Simulated transmitter on $run/ttyKESTRIN."
+echo "Change the gas it sees with:  echo 'gas 2000' > $run/sim.ctl  (see its --help)"
+KESTRIN_COM1=$run/ttyKESTRIN "$build/src/kestrin"

@@ -1,0 +1,141 @@
+// The program against the simulated transmitter, in real time: the real
+// serial port, the real event loop, a real pseudo-terminal.
+
+#include "fake_platform.h"
+#include "platform/qt_platform.h"
+#include "platform/qt_serial_port.h"
+#include "simulator_process.h"
+#include "test_main.h"
+#include "window_fixture.h"
+
+#include <QProcess>
+
+namespace {
+
+// A window built like the program's, with boxes and beeps faked so the test
+// can see them, on COM1 = the simulator's link.
+struct WindowOnSimulator {
+    explicit WindowOnSimulator(const QString &link)
+    {
+        qputenv("KESTRIN_COM1", link.toLocal8Bit());
+        writeFile(QStringLiteral("kestrin.ini"), "COM1:9600,N,8,1");
+        window = std::make_unique<MainWindow>(Platform {port, dialogs, desktop, clock, printer});
+    }
+    ~WindowOnSimulator() { qunsetenv("KESTRIN_COM1"); }
+
+    QtSerialPort port;
+    FakeDialogs dialogs;
+    FakeDesktop desktop;
+    QtClock clock;
+    FakePrinter printer;
+    std::unique_ptr<MainWindow> window;
+};
+
+} // namespace
+
+class ProgramOnSimulatorTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void programWritesEndOfTextThenPollsEveryTwoSeconds();
+    void readingShownMatchesTheAppliedGas();
+    void silentTransmitterTurnsTheStatusRed();
+    void unknownCommandIsAnsweredWithError();
+};
+
+void ProgramOnSimulatorTest::programWritesEndOfTextThenPollsEveryTwoSeconds()
+{
+    TemporaryCurrentDir dir;
+    SimulatorProcess sim(QStringLiteral(TRANSMITTER_SIM));
+    QVERIFY(sim.start({QStringLiteral("--calibrated")}));
+    writeFile(QStringLiteral("kestrin.ini"), "COM1:9600,N,8,1");
+
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("KESTRIN_COM1"), sim.link());
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    program.setProcessEnvironment(environment);
+    program.setWorkingDirectory(dir.path());
+    program.start(QStringLiteral(KESTRIN_PROGRAM), {});
+    QVERIFY(program.waitForStarted(5000));
+    QTest::qWait(4700);
+    program.terminate();
+    QVERIFY(program.waitForFinished(5000));
+
+    const auto received = sim.received();
+    QVERIFY2(received.size() >= 3, sim.log().constData());
+    QCOMPARE(received[0].second, QByteArray("\\x03"));
+    QCOMPARE(received[1].second, QByteArray("X\\r"));
+    QCOMPARE(received[2].second, QByteArray("X\\r"));
+    const double firstPoll = received[1].first - received[0].first;
+    const double period = received[2].first - received[1].first;
+    QVERIFY2(firstPoll > 1.8 && firstPoll < 2.3, qPrintable(QString::number(firstPoll)));
+    QVERIFY2(period > 1.95 && period < 2.1, qPrintable(QString::number(period)));
+    // The settings file is only read.
+    QCOMPARE(readFile(QStringLiteral("kestrin.ini")), QByteArray("COM1:9600,N,8,1"));
+}
+
+void ProgramOnSimulatorTest::readingShownMatchesTheAppliedGas()
+{
+    TemporaryCurrentDir dir;
+    SimulatorProcess sim(QStringLiteral(TRANSMITTER_SIM));
+    QVERIFY(sim.start(
+        {QStringLiteral("--calibrated"), QStringLiteral("--gas"), QStringLiteral("1500")}));
+    WindowOnSimulator w(sim.link());
+    // The transmitter averages its last readings: give it a few seconds' worth.
+    for (int i = 0; i < 5; ++i) {
+        w.window->Timer1_Timer();
+        QTest::qWait(250);
+    }
+    QCOMPARE(w.window->Status->text(), QStringLiteral("Serial Connection OK"));
+    QVERIFY(w.window->avgValue);
+    QVERIFY2(std::abs(*w.window->avgValue - 1500) < 10,
+             qPrintable(QString::number(*w.window->avgValue)));
+    QCOMPARE(w.window->ppmText->text(), QStringLiteral("ppm"));
+    QVERIFY(std::abs(w.window->ppmDisplay->text().toDouble() - 1500) <= 10);
+
+    sim.control("gas 20000");
+    QTest::qWait(4200);
+    w.window->Timer1_Timer();
+    QCOMPARE(w.window->ppmText->text(), QStringLiteral("%"));
+    QVERIFY2(std::abs(w.window->ppmDisplay->text().toDouble() - 2.0) <= 0.02,
+             qPrintable(w.window->ppmDisplay->text()));
+}
+
+void ProgramOnSimulatorTest::silentTransmitterTurnsTheStatusRed()
+{
+    TemporaryCurrentDir dir;
+    SimulatorProcess sim(QStringLiteral(TRANSMITTER_SIM));
+    QVERIFY(sim.start({QStringLiteral("--calibrated")}));
+    WindowOnSimulator w(sim.link());
+    w.window->Timer1_Timer();
+    QCOMPARE(w.window->Status->text(), QStringLiteral("Serial Connection OK"));
+    sim.control("fault noreply");
+    w.window->Timer1_Timer();
+    QCOMPARE(w.window->Status->text(),
+             QStringLiteral("Transmitter Not Responding, Check Com and Cables"));
+    QCOMPARE(statusColour(w.window->Status), 255);
+    QCOMPARE(w.window->ppmDisplay->text(), QStringLiteral("????"));
+    QCOMPARE(w.desktop.beeps, 1);
+    sim.control("clear");
+    w.window->Timer1_Timer();
+    QCOMPARE(w.window->Status->text(), QStringLiteral("Serial Connection OK"));
+}
+
+void ProgramOnSimulatorTest::unknownCommandIsAnsweredWithError()
+{
+    TemporaryCurrentDir dir;
+    SimulatorProcess sim(QStringLiteral(TRANSMITTER_SIM));
+    QVERIFY(sim.start({QStringLiteral("--calibrated")}));
+    WindowOnSimulator w(sim.link());
+    QVERIFY(w.port.write("FOO\r"));
+    QVERIFY(w.window->WaitForReply(1000, '>'));
+    QCOMPARE(w.window->RxBuffer, QByteArray("FOO\r\nERROR\r\n>"));
+}
+
+int main(int argc, char *argv[])
+{
+    return runTests<ProgramOnSimulatorTest>(argc, argv);
+}
+
+#include "tst_program_on_simulator.moc"
