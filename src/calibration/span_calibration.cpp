@@ -4,6 +4,7 @@
 
 #include "shell/main_window.h"
 
+#include "ambient/corrected_concentration.h"
 #include "calibration/progress_text.h"
 #include "calibration/span_point.h"
 #include "link/command_set.h"
@@ -76,8 +77,8 @@ void MainWindow::SpanButton_Click()
         return;
 
     const QString correctedText = CorrectedConcentration->text();
-    const double corrected = LeadingNumber(correctedText);
-    if (!isNumberText(correctedText) || !usableConcentration(corrected)) {
+    const double corrected = correctedConcentrationFromText(correctedText).value_or(0);
+    if (!usableConcentration(corrected)) {
         report(problemText(SpanProblem::CorrectedNotUsable, correctedText, {}));
         return;
     }
@@ -107,7 +108,7 @@ void MainWindow::endSpanRun()
     // The entries may have changed during the run: read the label again.
     const QString correctedText = CorrectedConcentration->text();
     const auto result = computeSpanTS({
-        isNumberText(correctedText) ? LeadingNumber(correctedText) : 0,
+        correctedConcentrationFromText(correctedText).value_or(0),
         LeadingNumber(TransmitterSpan),
         LeadingNumber(NewT0),
         LeadingNumber(NewR0),
@@ -134,15 +135,6 @@ void MainWindow::StoreSpanPoint(QString &ts, QString &rs)
 
 void MainWindow::menuUndoSpanCalibration_Click()
 {
-    if (!m_port.isOpen()) {
-        report(QStringLiteral("Com Port is not open!"));
-        return;
-    }
-    if (!confirm(QStringLiteral("Undo Span Calibration? Please Confirm!"), MessageIcon::Question))
-        return;
-    StoreSpanPoint(PreviousTS, PreviousRS);
-    menuUndoSpanCalibration->setEnabled(false);
-    if (!exchange(Transmitter::command(Transmitter::NoTest), Transmitter::NoTestTimeout))
-        setStatus(QStringLiteral("Transmitter Not Responding, Check Com and Cables"),
-                  StatusColour::Red);
+    undoPoint(QStringLiteral("Undo Span Calibration? Please Confirm!"), menuUndoSpanCalibration,
+              [this] { StoreSpanPoint(PreviousTS, PreviousRS); });
 }

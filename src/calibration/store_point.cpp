@@ -1,5 +1,6 @@
 // Writing a zero or span point into the transmitter: the two values, "SAVE"
-// under the busy pointer, then "NOTEST".
+// under the busy pointer, then "NOTEST"; and the undo that writes the
+// earlier pair back.
 
 #include "shell/main_window.h"
 
@@ -7,6 +8,7 @@
 #include "platform/serial_port.h"
 #include "shell/number_format.h"
 
+#include <QAction>
 #include <QScopeGuard>
 
 void MainWindow::storePoint(QByteArrayView firstCommand, QString &first,
@@ -50,4 +52,21 @@ void MainWindow::storePoint(QByteArrayView firstCommand, QString &first,
     busy = false;
     m_desktop.setBusyPointer(false);
     report(doneMessage, false);
+}
+
+void MainWindow::undoPoint(const QString &question, QAction *undoItem,
+                           const std::function<void()> &store)
+{
+    if (!m_port.isOpen()) {
+        report(QStringLiteral("Com Port is not open!"));
+        return;
+    }
+    if (!confirm(question, MessageIcon::Question))
+        return;
+    store();
+    // One undo per run, whatever the store achieved.
+    undoItem->setEnabled(false);
+    if (!exchange(Transmitter::command(Transmitter::NoTest), Transmitter::NoTestTimeout))
+        setStatus(QStringLiteral("Transmitter Not Responding, Check Com and Cables"),
+                  StatusColour::Red);
 }

@@ -33,15 +33,6 @@ void MainWindow::StoreZeroPoint(QString &t0, QString &r0)
 
 void MainWindow::menuUndoZeroCalibration_Click()
 {
-    if (!m_port.isOpen()) {
-        report(QStringLiteral("Com Port is not open!"));
-        return;
-    }
-    if (!confirm(QStringLiteral("Undo Zero Calibration? Please Confirm!"), MessageIcon::Question))
-        return;
-    StoreZeroPoint(PreviousT0, PreviousR0);
-    menuUndoZeroCalibration->setEnabled(false);
-    if (!exchange(Transmitter::command(Transmitter::NoTest), Transmitter::NoTestTimeout))
-        setStatus(QStringLiteral("Transmitter Not Responding, Check Com and Cables"),
-                  StatusColour::Red);
+    undoPoint(QStringLiteral("Undo Zero Calibration? Please Confirm!"), menuUndoZeroCalibration,
+              [this] { StoreZeroPoint(PreviousT0, PreviousR0); });
 }

@@ -20,8 +20,16 @@ void MainWindow::Timer1_Timer()
         return;
     if (!m_port.isOpen())
         return;
-    const QScopedValueRollback inPoll(m_inPoll, true);
+    {
+        const QScopedValueRollback inPoll(m_inPoll, true);
+        pollOnce();
+    }
+    // A click that came during the wait runs now, as a click of its own.
+    runAfterPoll();
+}
 
+void MainWindow::pollOnce()
+{
     m_pollWaiting = true;
     const bool replied
         = exchange(Transmitter::command(Transmitter::Reading), Transmitter::PollTimeout);
@@ -37,7 +45,6 @@ void MainWindow::Timer1_Timer()
         CancelButton_Click();
     }
     // else the port went away during the wait, and the window already says so.
-    runAfterPoll();
 }
 
 void MainWindow::showPollReply()

@@ -94,6 +94,9 @@ bool QtSerialPort::open()
         return false;
     }
     applySettings();
+    // Whatever the line held before this open (a late reply to the last
+    // session's command) belongs to no exchange of ours.
+    m_port.clear(QSerialPort::Input);
     return true;
 }
 
