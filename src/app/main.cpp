@@ -1,4 +1,5 @@
 #include "platform/qt_platform.h"
+#include "platform/qt_printer.h"
 #include "platform/qt_serial_port.h"
 #include "shell/main_window.h"
 
@@ -14,7 +15,8 @@ int main(int argc, char *argv[])
     QtDialogs dialogs;
     QtDesktop desktop;
     QtClock clock;
-    MainWindow window(Platform {port, dialogs, desktop, clock});
+    QtPrinter printer(dialogs, clock);
+    MainWindow window(Platform {port, dialogs, desktop, clock, printer});
     dialogs.setParentWidget(&window);
     window.show();
     return app.exec();

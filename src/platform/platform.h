@@ -6,6 +6,7 @@
 
 #include <memory>
 
+class Printer;
 class SerialPort;
 class Timer;
 class QWidget;
@@ -36,6 +37,11 @@ public:
     // unchanged, as a dialog that keeps its last name does.
     virtual QString openFileName(const QString &title, const QString &filter,
                                  const QString &fileName)
+        = 0;
+    // The file name chosen in a Save dialog that proposes `proposedName`, or
+    // the empty text on Cancel. `filter` as for openFileName.
+    virtual QString saveFileName(const QString &title, const QString &filter,
+                                 const QString &proposedName)
         = 0;
     // Opens the help file on its contents page; whether it exists is the
     // viewer's business.
@@ -77,4 +83,5 @@ struct Platform {
     Dialogs &dialogs;
     Desktop &desktop;
     Clock &clock;
+    Printer &printer;
 };

@@ -92,6 +92,23 @@ QString QtDialogs::openFileName(const QString &title, const QString &filter,
     return chosen.isEmpty() ? fileName : chosen;
 }
 
+QString QtDialogs::saveFileName(const QString &title, const QString &filter,
+                                const QString &proposedName)
+{
+    const QFileInfo proposed(proposedName);
+    QFileDialog dialog(m_parent, title, proposed.absolutePath(), qtFileFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(proposed.suffix());
+    dialog.selectFile(proposed.fileName());
+    // The dialog can open in the middle of an operation that shows the busy
+    // pointer; choosing a file wants the arrow.
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    QApplication::restoreOverrideCursor();
+    const QStringList chosen = dialog.selectedFiles();
+    return accepted && !chosen.isEmpty() ? chosen.constFirst() : QString();
+}
+
 void QtDialogs::showHelpContents(const QString &helpFile)
 {
     const QFileInfo info(helpFile);

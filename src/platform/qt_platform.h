@@ -16,6 +16,8 @@ public:
     QString input(const QString &prompt, const QString &title, const QString &defaultText) override;
     QString openFileName(const QString &title, const QString &filter,
                          const QString &fileName) override;
+    QString saveFileName(const QString &title, const QString &filter,
+                         const QString &proposedName) override;
     void showHelpContents(const QString &helpFile) override;
 
 private:

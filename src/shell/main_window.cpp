@@ -50,7 +50,7 @@ QAction *makeCheckItem(QMenu *menu, const QString &name, const QString &caption)
 
 MainWindow::MainWindow(const Platform &platform, QWidget *parent)
     : QMainWindow(parent), m_port(platform.port), m_dialogs(platform.dialogs),
-      m_desktop(platform.desktop), m_clock(platform.clock)
+      m_desktop(platform.desktop), m_clock(platform.clock), m_printer(platform.printer)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Calibrator Kestrin"));

@@ -226,4 +226,5 @@ private:
     Dialogs &m_dialogs;
     Desktop &m_desktop;
     Clock &m_clock;
+    Printer &m_printer;
 };

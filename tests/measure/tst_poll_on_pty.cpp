@@ -25,7 +25,8 @@ void PollOnPtyTest::pollGathersAReplyInPiecesFromARealPort()
     FakeDialogs dialogs;
     FakeDesktop desktop;
     QtClock clock;
-    MainWindow window(Platform {port, dialogs, desktop, clock});
+    FakePrinter printer;
+    MainWindow window(Platform {port, dialogs, desktop, clock, printer});
     QCOMPARE(window.Status->text(), QStringLiteral("Com Port is Open"));
     QCOMPARE(line.read(), QByteArray("\x03"));
 
@@ -58,7 +59,8 @@ void PollOnPtyTest::silentLineTimesOutAfterHalfASecond()
     FakeDialogs dialogs;
     FakeDesktop desktop;
     QtClock clock;
-    MainWindow window(Platform {port, dialogs, desktop, clock});
+    FakePrinter printer;
+    MainWindow window(Platform {port, dialogs, desktop, clock, printer});
 
     const qint64 start = clock.steadyMilliseconds();
     window.Timer1_Timer();

@@ -33,6 +33,15 @@ QString FakeDialogs::openFileName(const QString &title, const QString &filter,
     return answer.isEmpty() ? fileName : answer;
 }
 
+QString FakeDialogs::saveFileName(const QString &title, const QString &filter,
+                                  const QString &proposedName)
+{
+    Q_UNUSED(filter);
+    open(
+        {ShownBox::SaveFile, title, MessageButtons::OkCancel, MessageIcon::None, {}, proposedName});
+    return saveAnswers.isEmpty() ? QString() : saveAnswers.dequeue();
+}
+
 void FakeDialogs::showHelpContents(const QString &helpFile)
 {
     open({ShownBox::Help, helpFile, MessageButtons::Ok, MessageIcon::None, {}, {}});
@@ -45,4 +54,60 @@ QStringList FakeDialogs::messageTexts() const
         if (box.kind == ShownBox::Message)
             texts << box.text;
     return texts;
+}
+
+QString visibleControls(const QString &text)
+{
+    QString shown;
+    for (QChar c : text) {
+        if (c == u'\r')
+            shown += QLatin1String("\\r");
+        else if (c == u'\n')
+            shown += QLatin1String("\\n");
+        else if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            shown += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            shown += c;
+    }
+    return shown;
+}
+
+void FakePrinter::beginDocument()
+{
+    m_font.clear();
+    m_size = 12;
+    calls << QStringLiteral("begin");
+}
+
+void FakePrinter::setPosition(int xTwips, int yTwips)
+{
+    calls << QStringLiteral("position %1 %2").arg(xTwips).arg(yTwips);
+}
+
+void FakePrinter::setFontName(const QString &name)
+{
+    m_font = name;
+    calls << QStringLiteral("font %1").arg(name);
+}
+
+void FakePrinter::setFontSize(int points)
+{
+    m_size = points;
+    calls << QStringLiteral("size %1").arg(points);
+}
+
+void FakePrinter::printLine(int column, const QString &text)
+{
+    calls << QStringLiteral("line %1 %2 column %3 \"%4\"")
+                 .arg(m_font)
+                 .arg(m_size)
+                 .arg(column)
+                 .arg(visibleControls(text));
+}
+
+PrintOutcome FakePrinter::endDocument()
+{
+    ++documentsEnded;
+    calls << QStringLiteral("end");
+    return outcome;
 }

@@ -3,6 +3,7 @@
 #include "fake_clock.h"
 #include "fake_serial_port.h"
 #include "platform/platform.h"
+#include "platform/printer.h"
 
 #include <QList>
 #include <QQueue>
@@ -12,12 +13,12 @@
 
 // One box the window showed, as the technician saw it.
 struct ShownBox {
-    enum Kind { Message, Input, OpenFile, Help } kind = Message;
+    enum Kind { Message, Input, OpenFile, SaveFile, Help } kind = Message;
     QString text; // message text, input prompt, dialog title or help file
     MessageButtons buttons = MessageButtons::Ok;
     MessageIcon icon = MessageIcon::None;
     QString title;
-    QString defaultText; // input default, file filter
+    QString defaultText; // input default, file filter, proposed file name
 };
 
 // Boxes answered from a script. Without a scripted answer a message box gets
@@ -29,11 +30,14 @@ public:
     QString input(const QString &prompt, const QString &title, const QString &defaultText) override;
     QString openFileName(const QString &title, const QString &filter,
                          const QString &fileName) override;
+    QString saveFileName(const QString &title, const QString &filter,
+                         const QString &proposedName) override;
     void showHelpContents(const QString &helpFile) override;
 
     QQueue<MessageResult> messageAnswers;
     QQueue<QString> inputAnswers;
     QQueue<QString> fileAnswers; // an empty answer is Cancel
+    QQueue<QString> saveAnswers; // likewise
     // Runs while a box is open (the window's timers go on ticking meanwhile).
     std::function<void(const ShownBox &)> whileOpen;
 
@@ -62,11 +66,37 @@ public:
     int ended = 0;
 };
 
+// The text with its control characters written out (\r, \x03), so that a
+// transcript shows every byte and still reads as text.
+QString visibleControls(const QString &text);
+
+// Keeps the sheet instead of printing it: every call in words, one a line,
+// so that a whole sheet compares with a golden file.
+class FakePrinter : public Printer {
+public:
+    void beginDocument() override;
+    void setPosition(int xTwips, int yTwips) override;
+    void setFontName(const QString &name) override;
+    void setFontSize(int points) override;
+    void printLine(int column, const QString &text) override;
+    PrintOutcome endDocument() override;
+
+    PrintOutcome outcome; // what ending a document answers
+    QStringList calls;
+    int documentsEnded = 0;
+    QString sheet() const { return calls.isEmpty() ? QString() : calls.join(u'\n') + u'\n'; }
+
+private:
+    QString m_font;
+    int m_size = 12;
+};
+
 struct FakePlatform {
     FakeSerialPort port;
     FakeDialogs dialogs;
     FakeDesktop desktop;
     FakeClock clock;
+    FakePrinter printer;
 
-    Platform platform() { return Platform {port, dialogs, desktop, clock}; }
+    Platform platform() { return Platform {port, dialogs, desktop, clock, printer}; }
 };

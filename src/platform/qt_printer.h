@@ -1,0 +1,51 @@
+#pragma once
+
+#include "printer.h"
+
+#include <variant>
+#include <vector>
+
+class Clock;
+class Dialogs;
+class QPrinter;
+
+// The system's default printer. Where the system has none, the document is
+// saved as a PDF in a file the technician chooses.
+//
+// The document is kept until it is ended and drawn in one go then, so that a
+// file dialog comes up only when there is a whole sheet to save.
+class QtPrinter : public Printer {
+public:
+    QtPrinter(Dialogs &dialogs, Clock &clock);
+
+    void beginDocument() override;
+    void setPosition(int xTwips, int yTwips) override;
+    void setFontName(const QString &name) override;
+    void setFontSize(int points) override;
+    void printLine(int column, const QString &text) override;
+    PrintOutcome endDocument() override;
+
+private:
+    struct Position {
+        int x, y;
+    };
+    struct FontName {
+        QString name;
+    };
+    struct FontSize {
+        int points;
+    };
+    struct Line {
+        int column;
+        QString text;
+    };
+    using Step = std::variant<Position, FontName, FontSize, Line>;
+
+    PrintOutcome saveAsPdf(const std::vector<Step> &steps);
+    static bool render(QPrinter &printer, const std::vector<Step> &steps);
+
+    Dialogs &m_dialogs;
+    Clock &m_clock;
+    std::vector<Step> m_steps;
+    QString m_pdfDirectory; // where the last PDF went
+};
