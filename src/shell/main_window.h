@@ -217,6 +217,10 @@ private:
     // Beeps and says "Not possible during calibration!" when a run is under way.
     bool refusedDuringCalibration();
 
+    // ---- Transmitter configuration (config/) ---------------------------------
+    // The parameter file dialog starts with the file chosen at its last use.
+    QString m_parameterFileName;
+
     int m_waitDepth = 0; // reply waits in progress
     bool m_pollWaiting = false; // the wait in progress is the reading poll's
     bool m_inPoll = false; // a poll tick is running (it never re-enters)

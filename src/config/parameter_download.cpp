@@ -1,0 +1,80 @@
+// Sending a parameter file to the transmitter, line by line, and making it
+// store what it received.
+
+#include "shell/main_window.h"
+
+#include "config/parameter_commands.h"
+#include "link/command_set.h"
+#include "platform/serial_port.h"
+#include "shell/busy_pointer.h"
+
+#include <QFile>
+
+#include <optional>
+
+namespace {
+
+// The whole file, byte for byte; nothing when it cannot be opened or read.
+std::optional<QByteArray> readWholeFile(const QString &fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray text = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return text;
+}
+
+} // namespace
+
+void MainWindow::menuOpenParameterFile_Click()
+{
+    if (refusedDuringCalibration())
+        return;
+    if (!m_port.isOpen()) {
+        report(QStringLiteral("Com Port Not Open"));
+        return;
+    }
+    m_parameterFileName = m_dialogs.openFileName(
+        QStringLiteral("Open Parameter File"),
+        QStringLiteral("Parameters(*.par)|*.par|All files(*.*)|*.*"), m_parameterFileName);
+    if (m_parameterFileName.isEmpty())
+        return;
+    // A file that cannot be read must not pass for an empty one: the
+    // technician would be told that the parameters were sent and saved when
+    // only "SAVE" and "NOTEST" went out.
+    const std::optional<QByteArray> fileText = readWholeFile(m_parameterFileName);
+    if (!fileText) {
+        report(QStringLiteral("The parameter file cannot be read:") + CommandTerminator
+               + m_parameterFileName);
+        return;
+    }
+    if (!confirm(QString::fromLatin1(*fileText) + CommandTerminator
+                     + QStringLiteral("Please Confirm To Send The Parameters?"),
+                 MessageIcon::None, m_parameterFileName))
+        return;
+
+    BusyPointer busy(m_desktop);
+    busy.show();
+    setStatus(QStringLiteral("Sending Parameters to the transmitter"), StatusColour::Blue);
+    for (const QByteArray &command : parameterCommands(*fileText)) {
+        if (!exchange(command, Transmitter::DownloadLineTimeout)) {
+            m_desktop.beep();
+            setStatus(QStringLiteral("Transmitter Is Not Responding!"), StatusColour::Red);
+            return;
+        }
+        if (Transmitter::endsWithError(RxBuffer)) {
+            busy.release();
+            m_desktop.beep();
+            m_dialogs.message(QStringLiteral("Error during sending the parameters!")
+                                  + CommandTerminator + QStringLiteral("Sending is aborted!"),
+                              MessageButtons::Ok, MessageIcon::Critical, applicationTitle);
+            return;
+        }
+    }
+    busy.release();
+    const QString done = QStringLiteral("Parameters sent and saved into the transmitter");
+    setStatus(done, StatusColour::Black);
+    report(done, false);
+}

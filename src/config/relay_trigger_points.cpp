@@ -1,0 +1,92 @@
+// The relay's ON and OFF levels: read from the transmitter, entered by the
+// technician, written and stored.
+
+#include "shell/main_window.h"
+
+#include "config/relay_levels.h"
+#include "link/command_set.h"
+#include "platform/serial_port.h"
+#include "shell/busy_pointer.h"
+#include "shell/leading_number.h"
+#include "shell/number_format.h"
+
+void MainWindow::menuRelayTriggerPoint_Click()
+{
+    if (refusedDuringCalibration())
+        return;
+    if (!m_port.isOpen()) {
+        report(QStringLiteral("Com Port is not open!"));
+        return;
+    }
+    BusyPointer busy(m_desktop);
+    const auto notResponding = [&] {
+        busy.release();
+        report(QStringLiteral("Transmitter Is Not Responding, Check Com And Cables"));
+    };
+
+    // A reply of another form leaves the level offered from before.
+    const auto readLevel = [this](const Transmitter::Query &query, QString &level) {
+        if (!exchange(Transmitter::command(query.command), Transmitter::QueryTimeout))
+            return false;
+        if (Transmitter::hasLabel(RxBuffer, query))
+            level = QString::fromLatin1(Transmitter::takeValue(RxBuffer, query));
+        return true;
+    };
+    if (!readLevel(Transmitter::RelayHigh, RelayOnLevel)
+        || !readLevel(Transmitter::RelayLow, RelayOffLevel))
+        return notResponding();
+
+    double onLevel = 0;
+    double offLevel = 0;
+    for (;;) {
+        onLevel = LeadingNumber(
+            m_dialogs.input(QStringLiteral("Please Enter The Relay ON Level in ppm"),
+                            QStringLiteral("RELAY ON LEVEL"), RelayOnLevel));
+        RelayOnLevel = plainDecimalText(onLevel);
+        // Cancel, an empty box and a text without a number all read as 0.
+        if (onLevel == 0)
+            return;
+        offLevel = LeadingNumber(
+            m_dialogs.input(QStringLiteral("Please Enter The Relay OFF Level in ppm"),
+                            QStringLiteral("RELAY OFF LEVEL"), RelayOffLevel));
+        RelayOffLevel = plainDecimalText(offLevel);
+        if (offLevel == 0)
+            return;
+        if (relayLevelsApart(onLevel, offLevel))
+            break;
+        report(QStringLiteral("Relay ON level must be at least 10 ppm higher than OFF level"));
+    }
+    if (!confirm(relayConfirmationText(onLevel, offLevel), MessageIcon::None,
+                 QStringLiteral("Realy Settings")))
+        return;
+
+    // A refused level must not end in "set and saved": the transmitter answers
+    // a command it rejects with "ERROR" before its prompt.
+    const auto sent = [&](const QByteArray &command, int timeout) {
+        if (!exchange(command, timeout)) {
+            notResponding();
+            return false;
+        }
+        if (Transmitter::endsWithError(RxBuffer)) {
+            busy.release();
+            report(QStringLiteral("The transmitter rejected the relay settings!")
+                   + CommandTerminator + QStringLiteral("They have not been saved."));
+            return false;
+        }
+        return true;
+    };
+    if (!sent(Transmitter::command(Transmitter::RelayHigh.command, wholeNumberText(onLevel)),
+              Transmitter::RelayWriteTimeout)
+        || !sent(Transmitter::command(Transmitter::RelayLow.command, wholeNumberText(offLevel)),
+                 Transmitter::RelayWriteTimeout))
+        return;
+    setStatus(QStringLiteral("Saving Relay Settings"), StatusColour::Blue);
+    busy.show();
+    if (!sent(Transmitter::command(Transmitter::RelayStore), Transmitter::StoreTimeout))
+        return;
+
+    busy.release();
+    const QString done = QStringLiteral("Relay Trigger Point set and saved");
+    setStatus(done, StatusColour::Black);
+    report(done, false);
+}
