@@ -28,7 +28,8 @@ QLineEdit *makeEntry(QWidget *parent, const char *name, const QString &text)
     auto *entry = new QLineEdit(text, parent);
     entry->setObjectName(QLatin1String(name));
     entry->setAlignment(Qt::AlignRight);
-    entry->setMaximumWidth(90);
+    // Wide enough for a pressure in psi with its three decimals, and a little.
+    entry->setFixedWidth(entry->fontMetrics().horizontalAdvance(QStringLiteral("000000.000")) + 12);
     return entry;
 }
 

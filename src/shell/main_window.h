@@ -191,6 +191,7 @@ private:
     // a second exchange would share RxBuffer with the first.
     bool linkBusy(const std::function<void()> &retry = {});
     void runAfterPoll();
+    void pollOnce();
     void showPollReply();
 
     void startRun(RunKind kind);
@@ -200,6 +201,7 @@ private:
     void endSpanRun();
     void storePoint(QByteArrayView firstCommand, QString &first, QByteArrayView secondCommand,
                     QString &second, const QString &doneMessage);
+    void undoPoint(const QString &question, QAction *undoItem, const std::function<void()> &store);
     // Asks a query and keeps its value as whole-number text; on no reply or
     // another reply reports and gives false.
     bool fetchValue(const Transmitter::Query &query, QString &value, const QString &wrongReply);
