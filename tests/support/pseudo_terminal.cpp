@@ -37,7 +37,7 @@ bool PseudoTerminal::write(const QByteArray &bytes)
         && ::write(m_master, bytes.constData(), size_t(bytes.size())) == bytes.size();
 }
 
-QByteArray PseudoTerminal::read(int timeoutMs)
+QByteArray PseudoTerminal::read(int timeoutMs, int gatherMs)
 {
     QByteArray data;
     pollfd fd {m_master, POLLIN, 0};
@@ -48,7 +48,7 @@ QByteArray PseudoTerminal::read(int timeoutMs)
         if (n <= 0)
             break;
         data.append(buffer, n);
-        wait = 20; // gather the rest of a burst
+        wait = gatherMs;
     }
     return data;
 }
@@ -59,7 +59,7 @@ QByteArray PseudoTerminal::readUntil(char terminator, int timeoutMs)
     QElapsedTimer timer;
     timer.start();
     while (!data.contains(terminator) && timer.elapsed() < timeoutMs)
-        data += read(int(qMax<qint64>(1, timeoutMs - timer.elapsed())));
+        data += read(int(qMax<qint64>(1, timeoutMs - timer.elapsed())), 0);
     return data;
 }
 

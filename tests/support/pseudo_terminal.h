@@ -17,8 +17,8 @@ public:
 
     bool write(const QByteArray &bytes);
     // Reads what the program wrote, waiting up to `timeoutMs` for the first
-    // byte and then taking whatever has arrived.
-    QByteArray read(int timeoutMs = 1000);
+    // byte and then up to `gatherMs` after each byte for the rest of a burst.
+    QByteArray read(int timeoutMs = 1000, int gatherMs = 20);
     // Reads until `terminator` has been seen or the time is up.
     QByteArray readUntil(char terminator, int timeoutMs = 1000);
     // The far end goes away, as a pulled USB adapter does.
