@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QObject>
+
+class CalibrationRunTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void samplesGiveRunningMeans();
+    void runEndsAtTheNumberOfSamples_data();
+    void runEndsAtTheNumberOfSamples();
+    void loweringTheNumberDuringARunEndsItAtTheNextSample();
+    void replyDuringARun_data();
+    void replyDuringARun();
+    void cancelEndsTheRunAtOnceAndStoresNothing();
+    void silentTransmitterCancelsTheRun();
+};
+
+class ZeroCalibrationTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void wholeZeroCalibrationAndItsUndo();
+    void startNeedsBothZeroParameters_data();
+    void startNeedsBothZeroParameters();
+    void cancelInTheQuestionSendsNothing();
+    void storeStopsAtTheFirstSilence_data();
+    void storeStopsAtTheFirstSilence();
+    void storeSendsWholeNumbers();
+    void undoReportsASilentLastNotestInTheStatusOnly();
+    void undoDuringALaterRunWritesBackWhatThatRunRead_data();
+    void undoDuringALaterRunWritesBackWhatThatRunRead();
+    void closedPortIsReported_data();
+    void closedPortIsReported();
+};
+
+class SpanCalibrationTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void wholeSpanCalibrationAndItsUndo();
+    void spanPointFromTheRun_data();
+    void spanPointFromTheRun();
+    void tenPercentWarning_data();
+    void tenPercentWarning();
+    void spanBeforeZeroIsRefused();
+    void unusableValuesRefuseTheStart_data();
+    void unusableValuesRefuseTheStart();
+    void unusableValuesAtTheEndStoreNothing_data();
+    void unusableValuesAtTheEndStoreNothing();
+    void computeSpanTS_data();
+    void computeSpanTS();
+};
+
+class CalibrationOnSimulatorTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void zeroAndSpanCalibrationCorrectTheReading();
+};

@@ -1,0 +1,297 @@
+// The span calibration: its start with the transmitter's span and the 10 %
+// check, the new TS from the run through the inverse function, the undo, and
+// the values that must never reach the transmitter.
+
+#include "tst_calibration.h"
+
+#include "calibration/span_point.h"
+#include "calibration_fixture.h"
+
+#include <cmath>
+#include <limits>
+
+Q_DECLARE_METATYPE(SpanInputs)
+
+void SpanCalibrationTest::wholeSpanCalibrationAndItsUndo()
+{
+    CalibrationFixture f;
+    f.zeroCalibrate(20000, 30000);
+    f.enter({"S=1900"});
+    // The character between the label and the value is not part of it.
+    f.transmitter.answer("SPAN", "Span = :2000");
+    f.transmitter.setReading(20000, 25000, 0, 0);
+    f.w().SpanButton->click();
+    QVERIFY(f.w().SpanCalibrationRunning);
+    QCOMPARE(f.w().TransmitterSpan, QStringLiteral("2000"));
+    f.poll();
+    QVERIFY(f.idle());
+    QCOMPARE(f.w().NewTS, QStringLiteral("24828"));
+    QCOMPARE(f.w().NewRS, QStringLiteral("20000"));
+    QVERIFY(f.w().menuUndoSpanCalibration->isEnabled());
+
+    f.w().menuUndoSpanCalibration->trigger();
+    QVERIFY(!f.w().menuUndoSpanCalibration->isEnabled());
+
+    const QString wire = differenceFromGolden(f.fake.port.written, "span_calibration.wire");
+    QVERIFY2(wire.isEmpty(), qPrintable(wire));
+    QCOMPARE(f.seen,
+             QStringList({
+                 "SPAN|Saving OK|blue|normal",
+                 "TS|Saving OK|blue|normal",
+                 "RS|Saving OK|blue|normal",
+                 "X|Wait...|blue|normal",
+                 "TS24828|Sampling data for Span Calibration (Sample 1 of  1)|blue|normal",
+                 "RS20000|Sampling data for Span Calibration (Sample 1 of  1)|blue|normal",
+                 "SAVE|Saving Parameters|black|busy",
+                 "NOTEST|Saving OK|blue|busy",
+                 "TS25500|Saving OK|blue|normal",
+                 "RS20100|Saving OK|blue|normal",
+                 "SAVE|Saving Parameters|black|busy",
+                 "NOTEST|Saving OK|blue|busy",
+                 "NOTEST|Saving OK|blue|normal",
+             }));
+    QCOMPARE(boxes(f.fake.dialogs),
+             QStringList({
+                 "The transmitter parameters are for 2000 ppm.<CR>Are you ready with the "
+                 "ambient settings and with the span gas?|OK+Cancel|question|app title",
+                 "Span Point Set And Saved|OK|no icon|app title",
+                 "Undo Span Calibration? Please Confirm!|OK+Cancel|question|app title",
+                 "Span Point Set And Saved|OK|no icon|app title",
+             }));
+    QVERIFY(!f.fake.desktop.busy);
+    QCOMPARE(f.fake.desktop.beeps, 0);
+}
+
+void SpanCalibrationTest::spanPointFromTheRun_data()
+{
+    QTest::addColumn<QByteArray>("span");
+    QTest::addColumn<QStringList>("before");
+    QTest::addColumn<QStringList>("duringRun");
+    QTest::addColumn<double>("rx");
+    QTest::addColumn<double>("tx");
+    QTest::addColumn<QByteArray>("stored");
+
+    using L = QStringList;
+    QTest::newRow("2100 ppm") << QByteArray("2000") << L {"S=2100"} << L {} << 20000.0 << 25000.0
+                              << QByteArray("TS25157\rRS20000\r");
+    // 2000 ppm at 40 °C is 1904 ppm: the label counts, not the entry.
+    QTest::newRow("corrected label") << QByteArray("2000") << L {"T=40"} << L {} << 20000.0
+                                     << 25000.0 << QByteArray("TS24835\rRS20000\r");
+    QTest::newRow("label read again at the end")
+        << QByteArray("2000") << L {} << L {"S=2100"} << 20000.0 << 25000.0
+        << QByteArray("TS25157\rRS20000\r");
+    QTest::newRow("C equal to S keeps the means") << QByteArray("2000") << L {} << L {} << 19876.0
+                                                  << 24321.0 << QByteArray("TS24321\rRS19876\r");
+    QTest::newRow("transmitter span 2100") << QByteArray("2100") << L {} << L {} << 20000.0
+                                           << 25000.0 << QByteArray("TS24837\rRS20000\r");
+}
+
+void SpanCalibrationTest::spanPointFromTheRun()
+{
+    QFETCH(QByteArray, span);
+    QFETCH(QStringList, before);
+    QFETCH(QStringList, duringRun);
+    QFETCH(double, rx);
+    QFETCH(double, tx);
+    QFETCH(QByteArray, stored);
+    CalibrationFixture f;
+    f.zeroCalibrate(20000, 30000);
+    f.transmitter.answer("SPAN", "Span =  " + span);
+    f.enter(before);
+    f.transmitter.setReading(rx, tx, 0, 0);
+    f.w().SpanButton->click();
+    f.enter(duringRun);
+    f.poll();
+    QCOMPARE(f.fake.port.written, "SPAN\rTS\rRS\rX\r" + stored + "SAVE\rNOTEST\r");
+}
+
+void SpanCalibrationTest::tenPercentWarning_data()
+{
+    QTest::addColumn<QString>("spanGas");
+    QTest::addColumn<bool>("warned");
+    QTest::addColumn<bool>("goOn");
+
+    QTest::newRow("1800") << "1800" << false << true;
+    QTest::newRow("2200") << "2200" << false << true;
+    QTest::newRow("1799 OK") << "1799" << true << true;
+    QTest::newRow("2201 OK") << "2201" << true << true;
+    QTest::newRow("2201 Cancel") << "2201" << true << false;
+}
+
+void SpanCalibrationTest::tenPercentWarning()
+{
+    QFETCH(QString, spanGas);
+    QFETCH(bool, warned);
+    QFETCH(bool, goOn);
+    CalibrationFixture f;
+    f.zeroCalibrate();
+    f.enter({"S=" + spanGas});
+    QCOMPARE(f.w().CorrectedConcentration->text(), spanGas);
+    f.fake.dialogs.messageAnswers << MessageResult::Ok
+                                  << (goOn ? MessageResult::Ok : MessageResult::Cancel);
+    f.w().SpanButton->click();
+    const QStringList shown = boxes(f.fake.dialogs);
+    QCOMPARE(shown.size(), warned ? 2 : 1);
+    if (warned)
+        QCOMPARE(shown.last(),
+                 QStringLiteral("Warning! Corrected gas concentration must be within ±10% of the "
+                                "Span.<CR>The calibration is possible, but not accurate."
+                                "|OK+Cancel|question|app title"));
+    QCOMPARE(f.fake.desktop.beeps, warned ? 1 : 0);
+    QCOMPARE(f.w().SpanCalibrationRunning, goOn);
+    const QList<QByteArray> sent
+        = goOn ? QList<QByteArray> {"SPAN", "TS", "RS"} : QList<QByteArray> {"SPAN"};
+    QCOMPARE(f.transmitter.commands, sent);
+}
+
+void SpanCalibrationTest::spanBeforeZeroIsRefused()
+{
+    CalibrationFixture f;
+    f.w().SpanButton->click();
+    QCOMPARE(boxes(f.fake.dialogs),
+             QStringList("Calibrate First The Zero Point|OK|no icon|app title"));
+    QCOMPARE(f.fake.desktop.beeps, 1);
+    QVERIFY(f.fake.port.written.isEmpty());
+    QVERIFY(f.idle());
+}
+
+void SpanCalibrationTest::unusableValuesRefuseTheStart_data()
+{
+    QTest::addColumn<QByteArray>("spanReply");
+    QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<QString>("message");
+
+    using L = QStringList;
+    const QByteArray span = ScriptedTransmitter::frame("SPAN", "Span =  2000");
+    const auto spanOf = [](const QByteArray &value) {
+        return ScriptedTransmitter::frame("SPAN", "Span =  " + value);
+    };
+    QTest::newRow("transmitter span 0")
+        << spanOf("0") << L {} << "The span the transmitter reports (0 ppm) cannot be used";
+    QTest::newRow("transmitter span 1")
+        << spanOf("1") << L {} << "The span the transmitter reports (1 ppm) cannot be used";
+    QTest::newRow("transmitter span not a number")
+        << spanOf("abc") << L {} << "Failed to fetch current Span, try again";
+    const QString corrected = QStringLiteral("The corrected span gas concentration (%1 ppm)");
+    QTest::newRow("corrected without a value") << span << L {"T=-273"} << corrected.arg("????");
+    QTest::newRow("corrected 0") << span << L {"S=0"} << corrected.arg("0");
+    QTest::newRow("corrected negative") << span << L {"P=1800"} << corrected.arg("-15810");
+}
+
+void SpanCalibrationTest::unusableValuesRefuseTheStart()
+{
+    QFETCH(QByteArray, spanReply);
+    QFETCH(QStringList, entries);
+    QFETCH(QString, message);
+    CalibrationFixture f;
+    f.zeroCalibrate();
+    f.enter(entries);
+    f.transmitter.answerRaw("SPAN", {{spanReply}});
+    f.w().SpanButton->click();
+    QVERIFY(f.idle());
+    QCOMPARE(f.fake.port.written, QByteArray("SPAN\r"));
+    const QStringList messages = f.fake.dialogs.messageTexts();
+    QVERIFY2(messages.last().startsWith(message), qPrintable(messages.last()));
+    // A second try after a correction needs no restart of the program.
+    f.transmitter.answer("SPAN", "Span =  2000");
+    f.enter({"S=2000", "T=25", "P=1013"});
+    f.w().SpanButton->click();
+    QVERIFY(f.w().SpanCalibrationRunning);
+}
+
+void SpanCalibrationTest::unusableValuesAtTheEndStoreNothing_data()
+{
+    QTest::addColumn<double>("zeroRx");
+    QTest::addColumn<double>("spanRx");
+    QTest::addColumn<double>("spanTx");
+    QTest::addColumn<QStringList>("duringRun");
+    QTest::addColumn<QString>("message");
+
+    using L = QStringList;
+    const QString corrected = QStringLiteral("The corrected span gas concentration (%1 ppm)");
+    QTest::newRow("span gas changed to 0")
+        << 20000.0 << 20000.0 << 25000.0 << L {"S=0"} << corrected.arg("0");
+    QTest::newRow("span gas changed to 1")
+        << 20000.0 << 20000.0 << 25000.0 << L {"S=1"} << corrected.arg("1");
+    QTest::newRow("temperature changed to -273")
+        << 20000.0 << 20000.0 << 25000.0 << L {"T=-273"} << corrected.arg("????");
+    QTest::newRow("R0 of 0") << 0.0 << 20000.0 << 25000.0 << L {}
+                             << "The zero point has a reference signal R0 of 0";
+    QTest::newRow("mean reference 0") << 20000.0 << 0.0 << 25000.0 << L {}
+                                      << "The reference signal was 0 throughout the span run";
+    // 1800 ppm and a CO2 signal far below the zero point's give a negative TS.
+    QTest::newRow("TS below 0") << 20000.0 << 20000.0 << 1000.0 << L {"S=1800"}
+                                << "The computed span parameter TS is outside the range";
+}
+
+void SpanCalibrationTest::unusableValuesAtTheEndStoreNothing()
+{
+    QFETCH(double, zeroRx);
+    QFETCH(double, spanRx);
+    QFETCH(double, spanTx);
+    QFETCH(QStringList, duringRun);
+    QFETCH(QString, message);
+    CalibrationFixture f;
+    f.zeroCalibrate(zeroRx, 30000);
+    f.transmitter.setReading(spanRx, spanTx, 0, 0);
+    f.w().SpanButton->click();
+    QVERIFY(f.w().SpanCalibrationRunning);
+    f.enter(duringRun);
+    f.poll();
+    QVERIFY(f.idle());
+    QCOMPARE(f.fake.port.written, QByteArray("SPAN\rTS\rRS\rX\r"));
+    const QString shown = f.fake.dialogs.messageTexts().last();
+    QVERIFY2(shown.startsWith("Span point not stored.\r" + message), qPrintable(shown));
+    QVERIFY(f.w().menuUndoSpanCalibration->isEnabled());
+}
+
+void SpanCalibrationTest::computeSpanTS_data()
+{
+    QTest::addColumn<SpanInputs>("in");
+    QTest::addColumn<double>("ts");
+    QTest::addColumn<int>("problem"); // -1: none
+
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const auto worked
+        = [](double c, double s) { return SpanInputs {c, s, 30000, 20000, 25000, 20000, 0.2}; };
+    QTest::newRow("1900 ppm") << worked(1900, 2000) << 24827.82 << -1;
+    QTest::newRow("2100 ppm") << worked(2100, 2000) << 25157.43 << -1;
+    QTest::newRow("C equal to S keeps TxMean")
+        << SpanInputs {2000, 2000, 30000, 20000, 24321, 19876, 0.2} << 24321.0 << -1;
+    // A steeper tube curve scales the drop less.
+    QTest::newRow("tube coefficient 0.5")
+        << SpanInputs {1900, 2000, 30000, 20000, 25000, 20000, 0.5} << 24931.83 << -1;
+
+    const int corrected = int(SpanProblem::CorrectedNotUsable);
+    const int span = int(SpanProblem::SpanNotUsable);
+    const int range = int(SpanProblem::ResultOutOfRange);
+    QTest::newRow("C 0") << worked(0, 2000) << 0.0 << corrected;
+    QTest::newRow("C 1") << worked(1, 2000) << 0.0 << corrected;
+    QTest::newRow("C NaN") << worked(nan, 2000) << 0.0 << corrected;
+    QTest::newRow("S 0") << worked(2000, 0) << 0.0 << span;
+    QTest::newRow("S 1") << worked(2000, 1) << 0.0 << span;
+    QTest::newRow("R0 0") << SpanInputs {2000, 2000, 30000, 0, 25000, 20000, 0.2} << 0.0
+                          << int(SpanProblem::ZeroR0IsZero);
+    QTest::newRow("mean Rx 0") << SpanInputs {2000, 2000, 30000, 20000, 25000, 0, 0.2} << 0.0
+                               << int(SpanProblem::MeanRxIsZero);
+    QTest::newRow("C 2 above the zero ratio: too large")
+        << SpanInputs {2, 2000, 30000, 20000, 40000, 20000, 0.2} << 0.0 << range;
+    QTest::newRow("negative") << SpanInputs {1800, 2000, 30000, 20000, 1000, 20000, 0.2} << 0.0
+                              << range;
+}
+
+void SpanCalibrationTest::computeSpanTS()
+{
+    QFETCH(SpanInputs, in);
+    QFETCH(double, ts);
+    QFETCH(int, problem);
+    const auto result = ::computeSpanTS(in);
+    if (problem >= 0) {
+        QVERIFY(std::holds_alternative<SpanProblem>(result));
+        QCOMPARE(int(std::get<SpanProblem>(result)), problem);
+        return;
+    }
+    QVERIFY(std::holds_alternative<double>(result));
+    const double got = std::get<double>(result);
+    QVERIFY2(std::fabs(got - ts) < 0.005, qPrintable(QString::number(got, 'f', 4)));
+}
