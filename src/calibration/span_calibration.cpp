@@ -31,12 +31,13 @@ QString problemText(SpanProblem problem, const QString &corrected, const QString
         return QStringLiteral("The span the transmitter reports (%1 ppm) cannot be used for a span "
                               "calibration. Check the transmitter's span setting.")
             .arg(span);
-    case SpanProblem::ZeroR0IsZero:
+    case SpanProblem::ZeroR0NotPositive:
         return QStringLiteral(
-            "The zero point has a reference signal R0 of 0. Repeat the zero calibration.");
-    case SpanProblem::MeanRxIsZero:
-        return QStringLiteral(
-            "The reference signal was 0 throughout the span run. Check the transmitter.");
+            "The zero point's reference signal R0 is not above 0. Repeat the zero "
+            "calibration.");
+    case SpanProblem::MeanRxNotPositive:
+        return QStringLiteral("The mean reference signal of the span run is not above 0. Check the "
+                              "transmitter.");
     case SpanProblem::ResultOutOfRange:
         return QStringLiteral(
             "The computed span parameter TS is outside the range the transmitter can hold. "
@@ -69,6 +70,14 @@ void MainWindow::SpanButton_Click()
         report(problemText(SpanProblem::SpanNotUsable, {}, TransmitterSpan));
         return;
     }
+    // Nor can a corrected concentration without a usable value: say so before
+    // the technician confirms anything.
+    const QString correctedText = CorrectedConcentration->text();
+    const double corrected = correctedConcentrationFromText(correctedText).value_or(0);
+    if (!usableConcentration(corrected)) {
+        report(problemText(SpanProblem::CorrectedNotUsable, correctedText, {}));
+        return;
+    }
     if (!confirm(
             QStringLiteral("The transmitter parameters are for ") + TransmitterSpan
                 + QStringLiteral(" ppm.") + CommandTerminator
@@ -76,12 +85,6 @@ void MainWindow::SpanButton_Click()
             MessageIcon::Question))
         return;
 
-    const QString correctedText = CorrectedConcentration->text();
-    const double corrected = correctedConcentrationFromText(correctedText).value_or(0);
-    if (!usableConcentration(corrected)) {
-        report(problemText(SpanProblem::CorrectedNotUsable, correctedText, {}));
-        return;
-    }
     const double span = LeadingNumber(TransmitterSpan);
     if (std::fabs(span - corrected) / span > 0.1) {
         m_desktop.beep();

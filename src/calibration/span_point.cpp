@@ -14,10 +14,10 @@ std::variant<double, SpanProblem> computeSpanTS(const SpanInputs &in)
         return SpanProblem::CorrectedNotUsable;
     if (!usableConcentration(in.span))
         return SpanProblem::SpanNotUsable;
-    if (in.r0 == 0)
-        return SpanProblem::ZeroR0IsZero;
-    if (in.rxMean == 0)
-        return SpanProblem::MeanRxIsZero;
+    if (!(in.r0 > 0))
+        return SpanProblem::ZeroR0NotPositive;
+    if (!(in.rxMean > 0))
+        return SpanProblem::MeanRxNotPositive;
 
     const double q = std::fabs(std::log(in.corrected) / std::log(in.span));
     const double k = std::pow(q, 1 / in.tubeCoefficient);

@@ -9,8 +9,8 @@
 enum class SpanProblem {
     CorrectedNotUsable, // the corrected span-gas concentration is not above 0, or is 1
     SpanNotUsable, // the transmitter's span is not above 0, or is 1
-    ZeroR0IsZero, // the zero point's reference signal is 0
-    MeanRxIsZero, // the run's mean reference signal is 0
+    ZeroR0NotPositive, // the zero point's reference signal is 0 or less
+    MeanRxNotPositive, // the run's mean reference signal is 0 or less
     ResultOutOfRange, // the new TS is not a signal the transmitter can hold
 };
 

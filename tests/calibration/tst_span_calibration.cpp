@@ -187,10 +187,13 @@ void SpanCalibrationTest::unusableValuesRefuseTheStart()
     f.zeroCalibrate();
     f.enter(entries);
     f.transmitter.answerRaw("SPAN", {{spanReply}});
+    f.fake.dialogs.shown.clear();
     f.w().SpanButton->click();
     QVERIFY(f.idle());
     QCOMPARE(f.fake.port.written, QByteArray("SPAN\r"));
+    // Refused before the technician is asked to confirm anything.
     const QStringList messages = f.fake.dialogs.messageTexts();
+    QCOMPARE(messages.size(), 1);
     QVERIFY2(messages.last().startsWith(message), qPrintable(messages.last()));
     // A second try after a correction needs no restart of the program.
     f.transmitter.answer("SPAN", "Span =  2000");
@@ -216,9 +219,9 @@ void SpanCalibrationTest::unusableValuesAtTheEndStoreNothing_data()
     QTest::newRow("temperature changed to -273")
         << 20000.0 << 20000.0 << 25000.0 << L {"T=-273"} << corrected.arg("????");
     QTest::newRow("R0 of 0") << 0.0 << 20000.0 << 25000.0 << L {}
-                             << "The zero point has a reference signal R0 of 0";
+                             << "The zero point's reference signal R0 is not above 0";
     QTest::newRow("mean reference 0") << 20000.0 << 0.0 << 25000.0 << L {}
-                                      << "The reference signal was 0 throughout the span run";
+                                      << "The mean reference signal of the span run is not above 0";
     // 1800 ppm and a CO2 signal far below the zero point's give a negative TS.
     QTest::newRow("TS below 0") << 20000.0 << 20000.0 << 1000.0 << L {"S=1800"}
                                 << "The computed span parameter TS is outside the range";
@@ -271,9 +274,13 @@ void SpanCalibrationTest::computeSpanTS_data()
     QTest::newRow("S 0") << worked(2000, 0) << 0.0 << span;
     QTest::newRow("S 1") << worked(2000, 1) << 0.0 << span;
     QTest::newRow("R0 0") << SpanInputs {2000, 2000, 30000, 0, 25000, 20000, 0.2} << 0.0
-                          << int(SpanProblem::ZeroR0IsZero);
+                          << int(SpanProblem::ZeroR0NotPositive);
     QTest::newRow("mean Rx 0") << SpanInputs {2000, 2000, 30000, 20000, 25000, 0, 0.2} << 0.0
-                               << int(SpanProblem::MeanRxIsZero);
+                               << int(SpanProblem::MeanRxNotPositive);
+    QTest::newRow("mean Rx negative") << SpanInputs {2000, 2000, 30000, 20000, -25000, -20000, 0.2}
+                                      << 0.0 << int(SpanProblem::MeanRxNotPositive);
+    QTest::newRow("R0 negative") << SpanInputs {2000, 2000, -30000, -20000, 25000, 20000, 0.2}
+                                 << 0.0 << int(SpanProblem::ZeroR0NotPositive);
     QTest::newRow("C 2 above the zero ratio: too large")
         << SpanInputs {2, 2000, 30000, 20000, 40000, 20000, 0.2} << 0.0 << range;
     QTest::newRow("negative") << SpanInputs {1800, 2000, 30000, 20000, 1000, 20000, 0.2} << 0.0
