@@ -6,10 +6,10 @@
 
 #include "link/command_set.h"
 #include "platform/serial_port.h"
+#include "shell/busy_pointer.h"
 #include "shell/number_format.h"
 
 #include <QAction>
-#include <QScopeGuard>
 
 void MainWindow::storePoint(QByteArrayView firstCommand, QString &first,
                             QByteArrayView secondCommand, QString &second,
@@ -22,11 +22,7 @@ void MainWindow::storePoint(QByteArrayView firstCommand, QString &first,
     first = wholeNumberText(first);
     second = wholeNumberText(second);
 
-    bool busy = false;
-    const auto normalPointer = qScopeGuard([&] {
-        if (busy)
-            m_desktop.setBusyPointer(false);
-    });
+    BusyPointer busy(m_desktop);
     const auto fail = [this] {
         setStatus(QStringLiteral("Transmitter Not Responding, Check Com and Cables"),
                   StatusColour::Red);
@@ -37,8 +33,7 @@ void MainWindow::storePoint(QByteArrayView firstCommand, QString &first,
         || !exchange(Transmitter::command(secondCommand, second), Transmitter::ValueWriteTimeout))
         return fail();
 
-    busy = true;
-    m_desktop.setBusyPointer(true);
+    busy.show();
     setStatus(QStringLiteral("Saving Parameters"), StatusColour::Black);
     if (!exchange(Transmitter::command(Transmitter::Store), Transmitter::StoreTimeout))
         return fail();
@@ -49,8 +44,7 @@ void MainWindow::storePoint(QByteArrayView firstCommand, QString &first,
 
     // The normal pointer comes back before the box, so the technician does
     // not click OK under an hourglass.
-    busy = false;
-    m_desktop.setBusyPointer(false);
+    busy.release();
     report(doneMessage, false);
 }
 
