@@ -6,10 +6,8 @@
 //   link_bench latency [count]    prompt-to-return latency over a pseudo-terminal
 //   link_bench period [polls]     time from the end of an exchange to the next "X"
 
-#include "fake_platform.h"
-#include "platform/qt_platform.h"
-#include "platform/qt_serial_port.h"
 #include "pseudo_terminal.h"
+#include "real_port_window.h"
 #include "simulator_process.h"
 #include "window_fixture.h"
 
@@ -37,23 +35,6 @@ double processorSeconds()
         + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-// The program's window on COM1 = `device`, with boxes faked and everything
-// else real.
-struct Program {
-    explicit Program(const QString &device)
-    {
-        qputenv("KESTRIN_COM1", device.toLocal8Bit());
-        writeFile(QStringLiteral("kestrin.ini"), "COM1:9600,N,8,1");
-        window = std::make_unique<MainWindow>(Platform {port, dialogs, desktop, clock, printer});
-    }
-    QtSerialPort port;
-    FakeDialogs dialogs;
-    FakeDesktop desktop;
-    QtClock clock;
-    FakePrinter printer;
-    std::unique_ptr<MainWindow> window;
-};
-
 void runFor(int milliseconds)
 {
     QEventLoop loop;
@@ -80,7 +61,7 @@ int processorUse(int seconds)
             std::fprintf(stderr, "the simulator did not start\n");
             return 1;
         }
-        Program program(sim.link());
+        RealPortWindow program(sim.link());
         // Shown, so each reading is painted as it would be on the bench.
         program.window->show();
         const double before = processorSeconds();
@@ -100,7 +81,7 @@ int latency(int count)
 {
     TemporaryCurrentDir dir;
     PseudoTerminal line;
-    Program program(line.slavePath());
+    RealPortWindow program(line.slavePath());
     line.read(200); // the end-of-text byte
     program.window->Timer1->stop();
 
@@ -138,7 +119,7 @@ int period(int polls)
 {
     TemporaryCurrentDir dir;
     PseudoTerminal line;
-    Program program(line.slavePath());
+    RealPortWindow program(line.slavePath());
     line.read(200);
 
     // The far end notes when each "X" arrives and when its prompt goes out.

@@ -4,13 +4,9 @@
 
 #include "tst_calibration.h"
 
-#include "fake_platform.h"
-#include "platform/qt_platform.h"
-#include "platform/qt_serial_port.h"
+#include "real_port_window.h"
 #include "simulator_process.h"
-#include "window_fixture.h"
 
-#include <QScopeGuard>
 #include <QTest>
 
 #include <chrono>
@@ -38,15 +34,9 @@ void CalibrationOnSimulatorTest::zeroAndSpanCalibrationCorrectTheReading()
               "T0 30450\nR0 20000\nTS 24750\nRS 20000\nSpan 2000\nRH 800\nRL 700\n");
     SimulatorProcess sim(QStringLiteral(TRANSMITTER_SIM));
     QVERIFY(sim.start({"--seed", "7", "--gas", "2000", "--state", dir.path() + "/aged.state"}));
-    qputenv("KESTRIN_COM1", sim.link().toLocal8Bit());
-    const auto unset = qScopeGuard([] { qunsetenv("KESTRIN_COM1"); });
-    writeFile(QStringLiteral("kestrin.ini"), "COM1:9600,N,8,1");
-    QtSerialPort port;
-    FakeDialogs dialogs;
-    FakeDesktop desktop;
-    QtClock clock;
-    FakePrinter printer;
-    MainWindow w(Platform {port, dialogs, desktop, clock, printer});
+    RealPortWindow program(sim.link());
+    MainWindow &w = program.w();
+    FakeDialogs &dialogs = program.dialogs;
     QCOMPARE(w.Status->text(), QStringLiteral("Com Port is Open"));
     w.NumberOfSamples = 3;
 
@@ -84,5 +74,5 @@ void CalibrationOnSimulatorTest::zeroAndSpanCalibrationCorrectTheReading()
     QVERIFY2(std::fabs(atSpan - 2000) < 10, qPrintable(QString::number(atSpan)));
     const double after = readingAfterRestart("400");
     QVERIFY2(std::fabs(after - 400) < 10, qPrintable(QString::number(after)));
-    QCOMPARE(desktop.beeps, 0);
+    QCOMPARE(program.desktop.beeps, 0);
 }

@@ -1,37 +1,12 @@
 // The program against the simulated transmitter, in real time: the real
 // serial port, the real event loop, a real pseudo-terminal.
 
-#include "fake_platform.h"
-#include "platform/qt_platform.h"
-#include "platform/qt_serial_port.h"
+#include "real_port_window.h"
 #include "simulator_process.h"
 #include "test_main.h"
 #include "window_fixture.h"
 
 #include <QProcess>
-
-namespace {
-
-// A window built like the program's, with boxes and beeps faked so the test
-// can see them, on COM1 = the simulator's link.
-struct WindowOnSimulator {
-    explicit WindowOnSimulator(const QString &link)
-    {
-        qputenv("KESTRIN_COM1", link.toLocal8Bit());
-        writeFile(QStringLiteral("kestrin.ini"), "COM1:9600,N,8,1");
-        window = std::make_unique<MainWindow>(Platform {port, dialogs, desktop, clock, printer});
-    }
-    ~WindowOnSimulator() { qunsetenv("KESTRIN_COM1"); }
-
-    QtSerialPort port;
-    FakeDialogs dialogs;
-    FakeDesktop desktop;
-    QtClock clock;
-    FakePrinter printer;
-    std::unique_ptr<MainWindow> window;
-};
-
-} // namespace
 
 class ProgramOnSimulatorTest : public QObject {
     Q_OBJECT
@@ -81,7 +56,7 @@ void ProgramOnSimulatorTest::readingShownMatchesTheAppliedGas()
     SimulatorProcess sim(QStringLiteral(TRANSMITTER_SIM));
     QVERIFY(sim.start(
         {QStringLiteral("--calibrated"), QStringLiteral("--gas"), QStringLiteral("1500")}));
-    WindowOnSimulator w(sim.link());
+    RealPortWindow w(sim.link());
     // The transmitter averages its last readings: give it a few seconds' worth.
     for (int i = 0; i < 5; ++i) {
         w.window->Timer1_Timer();
@@ -107,7 +82,7 @@ void ProgramOnSimulatorTest::silentTransmitterTurnsTheStatusRed()
     TemporaryCurrentDir dir;
     SimulatorProcess sim(QStringLiteral(TRANSMITTER_SIM));
     QVERIFY(sim.start({QStringLiteral("--calibrated")}));
-    WindowOnSimulator w(sim.link());
+    RealPortWindow w(sim.link());
     w.window->Timer1_Timer();
     QCOMPARE(w.window->Status->text(), QStringLiteral("Serial Connection OK"));
     sim.control("fault noreply");
@@ -127,7 +102,7 @@ void ProgramOnSimulatorTest::unknownCommandIsAnsweredWithError()
     TemporaryCurrentDir dir;
     SimulatorProcess sim(QStringLiteral(TRANSMITTER_SIM));
     QVERIFY(sim.start({QStringLiteral("--calibrated")}));
-    WindowOnSimulator w(sim.link());
+    RealPortWindow w(sim.link());
     QVERIFY(w.port.write("FOO\r"));
     QVERIFY(w.window->WaitForReply(1000, '>'));
     QCOMPARE(w.window->RxBuffer, QByteArray("FOO\r\nERROR\r\n>"));

@@ -1,11 +1,8 @@
 #include "tst_poll_on_pty.h"
 
-#include "fake_platform.h"
-#include "platform/qt_platform.h"
-#include "platform/qt_serial_port.h"
 #include "pseudo_terminal.h"
+#include "real_port_window.h"
 #include "scripted_transmitter.h"
-#include "window_fixture.h"
 
 #include <QTest>
 
@@ -18,15 +15,8 @@ void PollOnPtyTest::pollGathersAReplyInPiecesFromARealPort()
     TemporaryCurrentDir dir;
     PseudoTerminal line;
     QVERIFY(line.isValid());
-    qputenv("KESTRIN_COM1", line.slavePath().toLocal8Bit());
-    writeFile(QStringLiteral("kestrin.ini"), "COM1:9600,N,8,1");
-
-    QtSerialPort port;
-    FakeDialogs dialogs;
-    FakeDesktop desktop;
-    QtClock clock;
-    FakePrinter printer;
-    MainWindow window(Platform {port, dialogs, desktop, clock, printer});
+    RealPortWindow program(line.slavePath());
+    MainWindow &window = program.w();
     QCOMPARE(window.Status->text(), QStringLiteral("Com Port is Open"));
     QCOMPARE(line.read(), QByteArray("\x03"));
 
@@ -45,30 +35,22 @@ void PollOnPtyTest::pollGathersAReplyInPiecesFromARealPort()
     QCOMPARE(window.RxBuffer, reply.right(42));
     QCOMPARE(window.ppmDisplay->text(), QStringLiteral("460"));
     QCOMPARE(window.Status->text(), QStringLiteral("Serial Connection OK"));
-    QCOMPARE(desktop.beeps, 0);
-    qunsetenv("KESTRIN_COM1");
+    QCOMPARE(program.desktop.beeps, 0);
 }
 
 void PollOnPtyTest::silentLineTimesOutAfterHalfASecond()
 {
     TemporaryCurrentDir dir;
     PseudoTerminal line;
-    qputenv("KESTRIN_COM1", line.slavePath().toLocal8Bit());
-    writeFile(QStringLiteral("kestrin.ini"), "COM1:9600,N,8,1");
-    QtSerialPort port;
-    FakeDialogs dialogs;
-    FakeDesktop desktop;
-    QtClock clock;
-    FakePrinter printer;
-    MainWindow window(Platform {port, dialogs, desktop, clock, printer});
+    RealPortWindow program(line.slavePath());
+    MainWindow &window = program.w();
 
-    const qint64 start = clock.steadyMilliseconds();
+    const qint64 start = program.clock.steadyMilliseconds();
     window.Timer1_Timer();
-    const qint64 took = clock.steadyMilliseconds() - start;
+    const qint64 took = program.clock.steadyMilliseconds() - start;
     QVERIFY2(took >= 500 && took < 1500, qPrintable(QString::number(took)));
     QCOMPARE(window.Status->text(),
              QStringLiteral("Transmitter Not Responding, Check Com and Cables"));
     QCOMPARE(window.ppmDisplay->text(), QStringLiteral("????"));
     QVERIFY(window.Timer1->isEnabled());
-    qunsetenv("KESTRIN_COM1");
 }
