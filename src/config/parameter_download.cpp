@@ -4,6 +4,7 @@
 #include "shell/main_window.h"
 
 #include "config/parameter_commands.h"
+#include "config/parameter_file_preview.h"
 #include "link/command_set.h"
 #include "platform/serial_port.h"
 #include "shell/busy_pointer.h"
@@ -50,7 +51,7 @@ void MainWindow::menuOpenParameterFile_Click()
                + m_parameterFileName);
         return;
     }
-    if (!confirm(QString::fromLatin1(*fileText) + CommandTerminator
+    if (!confirm(parameterFilePreview(*fileText) + CommandTerminator
                      + QStringLiteral("Please Confirm To Send The Parameters?"),
                  MessageIcon::None, m_parameterFileName))
         return;

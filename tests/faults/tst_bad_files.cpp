@@ -1,0 +1,239 @@
+// Files that are not what the program expects: a settings file that cannot
+// be read or written, and parameter files that are huge, binary or in another
+// encoding. The technician gets a clear message, the program goes on, and
+// the transmitter gets either the whole file exactly as it is, or nothing.
+
+#include "config/parameter_file_preview.h"
+#include "test_main.h"
+#include "window_fixture.h"
+
+#include <QAction>
+#include <QDir>
+#include <QLabel>
+
+#include <unistd.h>
+
+namespace {
+
+const QString settingsFile = QStringLiteral("kestrin.ini");
+const QString portClosed = QStringLiteral("Com Port Closed");
+const QString invalidSettings = QStringLiteral("Invalid Com Settings, Select a Free Com Port");
+const QString notSaved = QStringLiteral("Failed to save com settings");
+const QString question = QStringLiteral("Please Confirm To Send The Parameters?");
+
+// A file that exists and opens but fails on the first read, for root too:
+// address 0 of the process's own memory is never mapped.
+void makeUnreadable(const QString &name)
+{
+    QFile::link(QStringLiteral("/proc/self/mem"), name);
+}
+
+// What reaches the transmitter of a parameter text: every byte but the line
+// feeds, at which it is cut into commands.
+QByteArray withoutLineFeeds(QByteArray text)
+{
+    return text.replace('\n', QByteArray());
+}
+
+// A linked window whose transmitter acknowledges every command.
+struct DownloadFixture : LinkedWindowFixture {
+    DownloadFixture()
+    {
+        transmitter.onCommand = [this](const QByteArray &command) {
+            if (command != "X")
+                transmitter.queue(command, {{ScriptedTransmitter::frame(command)}});
+        };
+        startLinked();
+    }
+    void download(const QByteArray &content, MessageResult answer = MessageResult::Ok)
+    {
+        const QString name = QDir::current().absoluteFilePath(QStringLiteral("p.par"));
+        writeFile(name, content);
+        fake.dialogs.fileAnswers << name;
+        fake.dialogs.messageAnswers << answer;
+        w().menuOpenParameterFile->trigger();
+    }
+    // What the confirmation box showed of the file.
+    QString shownFile() const
+    {
+        const QString text = fake.dialogs.shown.value(1).text;
+        return text.endsWith(u'\r' + question) ? text.chopped(question.size() + 1) : text;
+    }
+};
+
+} // namespace
+
+class BadFilesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void settingsFileTroubleIsReportedAndThePortStillOpens_data();
+    void settingsFileTroubleIsReportedAndThePortStillOpens();
+    void previewShowsTheFileAsTheTechnicianWroteIt_data();
+    void previewShowsTheFileAsTheTechnicianWroteIt();
+    void hugeFileIsPreviewedShortAndSentWhole();
+    void binaryFileGoesOutUnchanged();
+    void fileThatFailsToReadSendsNothing();
+};
+
+void BadFilesTest::settingsFileTroubleIsReportedAndThePortStillOpens_data()
+{
+    QTest::addColumn<QString>("trouble");
+    QTest::addColumn<QStringList>("startMessages");
+    QTest::addColumn<QString>("startStatus");
+    QTest::addColumn<QStringList>("choiceMessages");
+
+    // Nothing can be read from where the file should be: no port is opened.
+    QTest::newRow("a folder in its place")
+        << "folder" << QStringList() << portClosed << QStringList {notSaved};
+    QTest::newRow("read fails") << "unreadable" << QStringList {invalidSettings} << "Status Info"
+                                << QStringList();
+    QTest::newRow("NUL after the settings")
+        << "nul" << QStringList {invalidSettings} << "Status Info" << QStringList();
+    QTest::newRow("a megabyte of noise")
+        << "noise" << QStringList {invalidSettings} << "Status Info" << QStringList();
+    QTest::newRow("folder takes no files")
+        << "read-only folder" << QStringList() << portClosed << QStringList {notSaved};
+}
+
+void BadFilesTest::settingsFileTroubleIsReportedAndThePortStillOpens()
+{
+    QFETCH(QString, trouble);
+    QFETCH(QStringList, startMessages);
+    QFETCH(QString, startStatus);
+    QFETCH(QStringList, choiceMessages);
+
+    WindowFixture f;
+    if (trouble == u"folder") {
+        QVERIFY(QDir().mkdir(settingsFile));
+    } else if (trouble == u"unreadable") {
+        makeUnreadable(settingsFile);
+    } else if (trouble == u"nul") {
+        writeFile(settingsFile, QByteArray("COM1:9600,N,8,1\0", 16));
+    } else if (trouble == u"noise") {
+        QByteArray noise(1 << 20, '\0');
+        for (qsizetype i = 0; i < noise.size(); ++i)
+            noise[i] = char((i * 7919) >> 3);
+        writeFile(settingsFile, "COM1:" + noise);
+    } else if (trouble == u"read-only folder") {
+        // Permissions do not stop root, and the tests may run as root: the
+        // top of /proc takes no new file from anybody.
+        QVERIFY(
+            QFile::setPermissions(f.dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        if (QFile probe(QStringLiteral("probe")); probe.open(QIODevice::WriteOnly)) {
+            probe.remove();
+            QVERIFY(QDir::setCurrent(QStringLiteral("/proc")));
+        }
+    }
+    f.start();
+    QCOMPARE(f.fake.dialogs.messageTexts(), startMessages);
+    QCOMPARE(f.w().Status->text(), startStatus);
+    QVERIFY(!f.fake.port.isOpen());
+
+    // The technician chooses a port: it opens whatever became of the file.
+    f.fake.dialogs.shown.clear();
+    f.fake.desktop.beeps = 0;
+    f.w().menuCom[2]->trigger();
+    QVERIFY(f.fake.port.isOpen());
+    QVERIFY(f.w().menuCom[2]->isChecked());
+    QCOMPARE(f.fake.dialogs.messageTexts(), choiceMessages);
+    QCOMPARE(f.fake.desktop.beeps, 0);
+    if (choiceMessages.isEmpty())
+        QCOMPARE(readFile(settingsFile), QByteArray("COM2:9600,N,8,1"));
+
+    f.w().menuCloseComPort->trigger();
+    QVERIFY(!f.fake.port.isOpen());
+    QCOMPARE(f.w().Status->text(), QStringLiteral("Com Port is Closed"));
+    if (trouble == u"folder")
+        QVERIFY(QFileInfo(settingsFile).isDir());
+    QFile::setPermissions(f.dir.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+void BadFilesTest::previewShowsTheFileAsTheTechnicianWroteIt_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("preview");
+
+    QTest::newRow("plain, unchanged") << QByteArray("RH800\r\nRL700\r\n") << "RH800\r\nRL700\r\n";
+    QTest::newRow("UTF-8 as UTF-8")
+        << QByteArray("; Zürich 5 °C\r\n") << QString::fromUtf8("; Zürich 5 °C\r\n");
+    // Not UTF-8: one character per byte, as older tools wrote their files.
+    QTest::newRow("Latin-1 as Latin-1") << QByteArray("; Z\xfcrich 5 \xb0"
+                                                      "C\r\n")
+                                        << QString::fromUtf8("; Zürich 5 °C\r\n");
+    QTest::newRow("NUL does not cut the text") << QByteArray("RH8\0"
+                                                             "00\r\nRL700",
+                                                             13)
+                                               << QString::fromUtf8("RH8\uFFFD00\r\nRL700");
+    QTest::newRow("escape and byte-order mark shown") << QByteArray("\xef\xbb\xbfRH\x1b"
+                                                                    "800")
+                                                      << QString::fromUtf8("\uFFFDRH\uFFFD800");
+    QTest::newRow("long line cut")
+        << QByteArray(200, 'A') << QString(previewLineLength, u'A') + QChar(0x2026);
+    QTest::newRow("character outside the plane not split") << QByteArray(previewLineLength - 1, 'A')
+            + "\xf0\x9f\x98\x80" + "B" << QString(previewLineLength - 1, u'A') + QChar(0x2026);
+}
+
+void BadFilesTest::previewShowsTheFileAsTheTechnicianWroteIt()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, preview);
+    QCOMPARE(parameterFilePreview(file), preview);
+}
+
+void BadFilesTest::hugeFileIsPreviewedShortAndSentWhole()
+{
+    // Ten megabytes in 10240 lines of 1 KiB.
+    QByteArray file;
+    for (int i = 0; i < 10240; ++i)
+        file += "RH" + QByteArray::number(i).rightJustified(1020, '0') + "\r\n";
+    QCOMPARE(file.size(), 10 << 20);
+
+    DownloadFixture f;
+    f.download(file, MessageResult::Cancel);
+    const QStringList shownLines = f.shownFile().split(u'\n');
+    QCOMPARE(shownLines.size(), previewLines + 1);
+    QCOMPARE(shownLines.last(),
+             QStringLiteral("\u2026 and %1 more lines not shown").arg(10240 - previewLines));
+    for (const QString &line : shownLines)
+        QVERIFY(line.size() <= previewLineLength + 2);
+    QVERIFY(f.fake.port.written.isEmpty());
+
+    f.fake.dialogs.shown.clear();
+    f.download(file);
+    QCOMPARE(f.fake.port.written, withoutLineFeeds(file + "\r\nSAVE\r\nNOTEST\r\n"));
+    QCOMPARE(f.w().Status->text(),
+             QStringLiteral("Parameters sent and saved into the transmitter"));
+}
+
+void BadFilesTest::binaryFileGoesOutUnchanged()
+{
+    DownloadFixture f;
+    const QByteArray file("RH8\0"
+                          "00\r\n\xff\xfe\r\n",
+                          12);
+    f.download(file);
+    QCOMPARE(f.shownFile(), QString::fromUtf8("RH8\uFFFD00\r\n\u00ff\u00fe\r\n"));
+    QCOMPARE(f.fake.port.written, withoutLineFeeds(file + "\r\nSAVE\r\nNOTEST\r\n"));
+}
+
+void BadFilesTest::fileThatFailsToReadSendsNothing()
+{
+    DownloadFixture f;
+    const QString name = QDir::current().absoluteFilePath(QStringLiteral("p.par"));
+    makeUnreadable(name);
+    f.fake.dialogs.fileAnswers << name;
+    f.w().menuOpenParameterFile->trigger();
+    QCOMPARE(f.fake.dialogs.messageTexts(),
+             QStringList {QStringLiteral("The parameter file cannot be read:\r") + name});
+    QVERIFY(f.fake.port.written.isEmpty());
+    QVERIFY(!f.fake.desktop.busy);
+}
+
+int main(int argc, char *argv[])
+{
+    return runTests<BadFilesTest>(argc, argv);
+}
+
+#include "tst_bad_files.moc"
