@@ -1,5 +1,7 @@
 #include "main_window.h"
 
+#include "link/line_monitor.h"
+#include "link/recording_port.h"
 #include "platform/serial_port.h"
 #include "platform/timer.h"
 #include "shell/frame.h"
@@ -12,6 +14,8 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStatusBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -50,8 +54,9 @@ QAction *makeCheckItem(QMenu *menu, const QString &name, const QString &caption)
 } // namespace
 
 MainWindow::MainWindow(const Platform &platform, QWidget *parent)
-    : QMainWindow(parent), m_port(platform.port), m_dialogs(platform.dialogs),
-      m_desktop(platform.desktop), m_clock(platform.clock), m_printer(platform.printer)
+    : QMainWindow(parent), m_lineTap(std::make_unique<RecordingSerialPort>(platform.port)),
+      m_port(*m_lineTap), m_dialogs(platform.dialogs), m_desktop(platform.desktop),
+      m_clock(platform.clock), m_printer(platform.printer)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Calibrator Kestrin"));
@@ -63,6 +68,7 @@ MainWindow::MainWindow(const Platform &platform, QWidget *parent)
 
     createControls();
     createMenus();
+    createLineMonitor();
     connectHandlers();
     Form_Load();
     // The polling timer is enabled from the start, whatever the start-up found.
@@ -255,6 +261,24 @@ void MainWindow::createMenus()
     menuContents = makeItem(menuHelp2, QStringLiteral("menuContents"), QStringLiteral("&Contents"));
     menuHelp2->addSeparator();
     menuAbout = makeItem(menuHelp2, QStringLiteral("menuAbout"), QStringLiteral("&About"));
+}
+
+void MainWindow::createLineMonitor()
+{
+    m_lineMonitor = new LineMonitor(this);
+    addDockWidget(Qt::BottomDockWidgetArea, m_lineMonitor);
+    m_lineMonitor->hide();
+    m_lineTap->setListener([this](LineDirection direction, const QByteArray &bytes) {
+        m_lineMonitor->record(direction, bytes, m_clock.now());
+    });
+    // Opened from the status bar (or Ctrl+L), so the menu bar keeps exactly
+    // the menus the technician knows.
+    auto *opener = new QToolButton(this);
+    opener->setObjectName(QStringLiteral("lineMonitorButton"));
+    opener->setDefaultAction(m_lineMonitor->toggleViewAction());
+    opener->setAutoRaise(true);
+    statusBar()->addPermanentWidget(opener);
+    addAction(m_lineMonitor->toggleViewAction());
 }
 
 std::function<void()> MainWindow::guarded(std::function<void()> handler, Talks talks)

@@ -11,6 +11,8 @@
 #include <optional>
 
 class Frame;
+class LineMonitor;
+class RecordingSerialPort;
 enum class RunKind;
 namespace Transmitter {
 struct Query;
@@ -184,6 +186,9 @@ private:
     void onButton(QPushButton *button, std::function<void()> handler, Talks talks = Talks::No);
     std::function<void()> guarded(std::function<void()> handler, Talks talks);
     void connectAmbientHandlers();
+    // The line monitor's panel, hidden until asked for; the tap that feeds it
+    // sees every byte of the port from the first one on.
+    void createLineMonitor();
 
     // One command out and its reply in RxBuffer; false when none came in time.
     bool exchange(const QByteArray &command, int timeout);
@@ -223,12 +228,16 @@ private:
     // The parameter file dialog starts with the file chosen at its last use.
     QString m_parameterFileName;
 
+    // ---- What the technician sees beyond the fixed controls -------------------
+    LineMonitor *m_lineMonitor = nullptr;
+
     int m_waitDepth = 0; // reply waits in progress
     bool m_pollWaiting = false; // the wait in progress is the reading poll's
     bool m_inPoll = false; // a poll tick is running (it never re-enters)
     std::function<void()> m_afterPoll;
 
-    SerialPort &m_port;
+    std::unique_ptr<RecordingSerialPort> m_lineTap; // the platform's port, recorded
+    SerialPort &m_port; // always the tap
     Dialogs &m_dialogs;
     Desktop &m_desktop;
     Clock &m_clock;

@@ -1,0 +1,161 @@
+// The line monitor: every byte on the line, as it went, with its time.
+
+#include "link/line_log.h"
+#include "link/line_monitor.h"
+#include "test_main.h"
+#include "window_fixture.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QMenuBar>
+
+class LineMonitorTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void controlCharactersAreWrittenOut_data();
+    void controlCharactersAreWrittenOut();
+    void replyPiecesJoinUntilThePrompt_data();
+    void replyPiecesJoinUntilThePrompt();
+    void logKeepsTheNewestEntriesUpToItsCapacity();
+    void monitorShowsTheExactBytesOfAnExchange();
+    void monitorShowsTheBackspaceOfAPortChoice();
+    void monitorIsHiddenUntilAskedForAndAddsNoMenu();
+    void copyPutsTheWholeLogOnTheClipboard();
+};
+
+void LineMonitorTest::controlCharactersAreWrittenOut_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("command") << QByteArray("X\r") << "X<CR>";
+    QTest::newRow("line end and prompt") << QByteArray("\r\n>") << "<CR><LF>>";
+    QTest::newRow("end of text") << QByteArray("\x03") << "<ETX>";
+    QTest::newRow("backspace") << QByteArray("\b") << "<BS>";
+    QTest::newRow("tab between fields") << QByteArray("  1234\t  5678") << "  1234<TAB>  5678";
+    QTest::newRow("other control and high bytes")
+        << QByteArray("\x00\x1b\x7f\xff", 4) << "<00><1B><7F><FF>";
+    QTest::newRow("printable edge") << QByteArray(" ~<") << " ~<";
+}
+
+void LineMonitorTest::controlCharactersAreWrittenOut()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, shown);
+    QCOMPARE(visibleBytes(bytes), shown);
+}
+
+void LineMonitorTest::replyPiecesJoinUntilThePrompt_data()
+{
+    // Each record as direction and bytes ("<" in, ">" out); the entries after.
+    QTest::addColumn<QStringList>("records");
+    QTest::addColumn<QStringList>("entries");
+    QTest::newRow("reply in pieces") << QStringList {">X\r", "<X\r\n", "<12\t", "<>"}
+                                     << QStringList {"-> X<CR>", "<- X<CR><LF>12<TAB>>"};
+    QTest::newRow("next reply starts anew")
+        << QStringList {"<a>", "<b>"} << QStringList {"<- a>", "<- b>"};
+    QTest::newRow("a write ends an unfinished reply")
+        << QStringList {"<abc", ">X\r", "<def>"} << QStringList {"<- abc", "-> X<CR>", "<- def>"};
+    QTest::newRow("writes never join")
+        << QStringList {">\x03", ">X\r"} << QStringList {"-> <ETX>", "-> X<CR>"};
+    QTest::newRow("stream without prompt splits at the limit")
+        << QStringList {"<0123456", "<789ABCDEFGHIJ"}
+        << QStringList {"<- 01234567", "<- 89ABCDEF", "<- GHIJ"};
+}
+
+void LineMonitorTest::replyPiecesJoinUntilThePrompt()
+{
+    QFETCH(QStringList, records);
+    QFETCH(QStringList, entries);
+    LineLog log(100, 8);
+    const QDateTime time(QDate(2026, 12, 6), QTime(9, 30));
+    for (const QString &record : records)
+        log.record(record.startsWith(u'>') ? LineDirection::Out : LineDirection::In,
+                   record.mid(1).toLatin1(), time);
+    QStringList lines;
+    for (const LineEntry &entry : log.entries())
+        lines << LineLog::lineText(entry).mid(QStringLiteral("09:30:00.000  ").size());
+    QCOMPARE(lines, entries);
+}
+
+void LineMonitorTest::logKeepsTheNewestEntriesUpToItsCapacity()
+{
+    LineLog log(3);
+    const QDateTime start(QDate(2026, 12, 6), QTime(9, 30));
+    for (int i = 0; i < 10; ++i)
+        log.record(LineDirection::Out, QByteArray::number(i), start.addMSecs(i));
+    QCOMPARE(log.entries().size(), 3u);
+    QCOMPARE(log.text(),
+             QStringLiteral("09:30:00.007  -> 7\n09:30:00.008  -> 8\n09:30:00.009  -> 9\n"));
+}
+
+void LineMonitorTest::monitorShowsTheExactBytesOfAnExchange()
+{
+    LinkedWindowFixture f;
+    const QByteArray reply = ScriptedTransmitter::reading(1234, 5678, 410, 412);
+    f.transmitter.queue("X", {{reply.left(10), reply.mid(10)}, 5});
+    f.startLinked();
+    f.poll();
+
+    auto *monitor = f.w().findChild<LineMonitor *>(QStringLiteral("lineMonitor"));
+    QVERIFY(monitor);
+    const QString expected = QStringLiteral(
+        "14:05:00.000  -> <ETX>\n"
+        "14:05:02.000  -> X<CR>\n"
+        "14:05:02.005  <- X<CR><LF>  1234<TAB>  5678<TAB>   410    412            <CR><LF>>");
+    QCOMPARE(monitor->shownText(), expected);
+    QCOMPARE(monitor->log().text(), expected + u'\n');
+}
+
+void LineMonitorTest::monitorShowsTheBackspaceOfAPortChoice()
+{
+    WindowFixture f;
+    f.start();
+    f.fake.clock.advance(1234);
+    f.w().menuCom[2]->trigger();
+    auto *monitor = f.w().findChild<LineMonitor *>(QStringLiteral("lineMonitor"));
+    QCOMPARE(monitor->shownText(), QStringLiteral("14:05:01.234  -> <BS>"));
+}
+
+void LineMonitorTest::monitorIsHiddenUntilAskedForAndAddsNoMenu()
+{
+    LinkedWindowFixture f;
+    f.transmitter.setReading(20000, 30000, 410, 412);
+    f.startLinked();
+    const int menus = f.w().menuBar()->actions().size();
+    auto *monitor = f.w().findChild<LineMonitor *>(QStringLiteral("lineMonitor"));
+    QVERIFY(monitor->isHidden());
+    auto *open = f.w().findChild<QAction *>(QStringLiteral("lineMonitorAction"));
+    QVERIFY(open);
+    QCOMPARE(open->shortcut(), QKeySequence(QStringLiteral("Ctrl+L")));
+    open->trigger();
+    QVERIFY(!monitor->isHidden());
+    QCOMPARE(f.w().menuBar()->actions().size(), menus);
+
+    // Watching the line puts nothing more on it.
+    f.polls(5);
+    QCOMPARE(f.fake.port.written, QByteArray("X\r").repeated(5));
+    QCOMPARE(monitor->log().entries().size(), 1u + 2 * 5);
+}
+
+void LineMonitorTest::copyPutsTheWholeLogOnTheClipboard()
+{
+    LinkedWindowFixture f;
+    f.transmitter.setReading(20000, 30000, 410, 412);
+    f.startLinked();
+    f.polls(3);
+    auto *monitor = f.w().findChild<LineMonitor *>(QStringLiteral("lineMonitor"));
+    QGuiApplication::clipboard()->clear();
+    monitor->copyAll();
+    const QString copied = QGuiApplication::clipboard()->text();
+    QCOMPARE(copied, monitor->log().text());
+    QCOMPARE(copied.count(u'\n'), 7);
+    QVERIFY(copied.startsWith(QStringLiteral("14:05:00.000  -> <ETX>\n14:05:02.000  -> X<CR>\n")));
+}
+
+int main(int argc, char *argv[])
+{
+    return runTests<LineMonitorTest>(argc, argv);
+}
+
+#include "tst_line_monitor.moc"
