@@ -4,6 +4,8 @@
 set -euo pipefail
 
 packages=(cmake g++ make ccache pkg-config qt6-base-dev qt6-serialport-dev fonts-dejavu-core)
+# The trend: Qt Charts, which finds no OpenGL without libqt6opengl6-dev.
+packages+=(qt6-charts-dev libqt6opengl6-dev)
 if [[ "${1:-}" == "--tests" ]]; then
     # Screenshots of a real window, reading back a printed PDF, the fuzzers.
     packages+=(xvfb xauth poppler-utils clang libclang-rt-14-dev)

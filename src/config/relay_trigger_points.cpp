@@ -35,6 +35,7 @@ void MainWindow::menuRelayTriggerPoint_Click()
     if (!readLevel(Transmitter::RelayHigh, RelayOnLevel)
         || !readLevel(Transmitter::RelayLow, RelayOffLevel))
         return notResponding();
+    showRelayLevels();
 
     double onLevel = 0;
     double offLevel = 0;
@@ -86,6 +87,7 @@ void MainWindow::menuRelayTriggerPoint_Click()
         return;
 
     busy.release();
+    showRelayLevels();
     const QString done = QStringLiteral("Relay Trigger Point set and saved");
     setStatus(done, StatusColour::Black);
     report(done, false);

@@ -4,6 +4,7 @@
 
 #include "link/command_set.h"
 #include "measure/reading_record.h"
+#include "measure/trend_view.h"
 #include "platform/serial_port.h"
 #include "platform/timer.h"
 #include "shell/number_format.h"
@@ -68,6 +69,7 @@ void MainWindow::showPollReply()
     ppmLabel->setText(plainDecimalText(reading.ppm));
     avgValue = reading.avg;
     avgLabel->setText(plainDecimalText(reading.avg));
+    m_trendView->addReading(reading.avg, calibrationRunning());
 
     if (reading.rx > 0 && reading.rx < 1000) {
         m_desktop.beep();

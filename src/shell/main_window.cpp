@@ -2,6 +2,7 @@
 
 #include "link/line_monitor.h"
 #include "link/recording_port.h"
+#include "measure/trend_view.h"
 #include "platform/serial_port.h"
 #include "platform/timer.h"
 #include "shell/frame.h"
@@ -147,6 +148,8 @@ void MainWindow::createControls()
     for (int row = 0; row < 4; ++row)
         for (int column = 0; column < 3; ++column)
             ambientLayout->addWidget(ambientRows[size_t(row)][size_t(column)], row, column);
+    // Extra height goes below the entries, not between them.
+    ambientLayout->setRowStretch(4, 1);
 
     StatusFrame = new Frame(QStringLiteral("Status"), central);
     StatusFrame->setObjectName(QStringLiteral("StatusFrame"));
@@ -189,11 +192,15 @@ void MainWindow::createControls()
     for (QLabel *label : StatusFrame->findChildren<QLabel *>())
         label->setAttribute(Qt::WA_TransparentForMouseEvents);
 
+    m_trendView = new TrendView(m_clock, central);
+
     auto *grid = new QGridLayout(central);
     grid->addWidget(CO2displayFrame, 0, 0);
     grid->addWidget(AmbientSettingsFrame, 0, 1, 2, 1);
     grid->addWidget(CalibrartionControlFrame, 1, 0);
-    grid->addWidget(StatusFrame, 2, 0, 1, 2);
+    grid->addWidget(m_trendView, 2, 0, 1, 2);
+    grid->addWidget(StatusFrame, 3, 0, 1, 2);
+    grid->setRowStretch(2, 1);
 }
 
 void MainWindow::createMenus()

@@ -13,6 +13,7 @@
 class Frame;
 class LineMonitor;
 class RecordingSerialPort;
+class TrendView;
 enum class RunKind;
 namespace Transmitter {
 struct Query;
@@ -200,6 +201,9 @@ private:
     void showPollReply();
 
     void startRun(RunKind kind);
+    // The relay levels on the trend, once the transmitter or the technician
+    // has named them.
+    void showRelayLevels();
     QString samplingStatusText() const;
     QString sampleMarker() const;
     void takeSample();
@@ -229,6 +233,7 @@ private:
     QString m_parameterFileName;
 
     // ---- What the technician sees beyond the fixed controls -------------------
+    TrendView *m_trendView = nullptr;
     LineMonitor *m_lineMonitor = nullptr;
 
     int m_waitDepth = 0; // reply waits in progress

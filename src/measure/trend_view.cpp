@@ -1,0 +1,269 @@
+#include "trend_view.h"
+
+#include "platform/platform.h"
+
+#include <QButtonGroup>
+#include <QCategoryAxis>
+#include <QChart>
+#include <QChartView>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineSeries>
+#include <QScatterSeries>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QValueAxis>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+const QColor concentrationColour(0x1f, 0x5f, 0xa8);
+const QColor sampleColour(0xe6, 0x7e, 0x22);
+const QColor relayOnColour(0xc0, 0x39, 0x2b);
+const QColor relayOffColour(0x27, 0x8e, 0x4f);
+
+// Round tick steps, so the time labels fall on whole half-minutes or minutes.
+qint64 tickMilliseconds(int spanMinutes)
+{
+    if (spanMinutes <= 2)
+        return 30'000;
+    if (spanMinutes <= 10)
+        return 120'000;
+    return 600'000;
+}
+
+// A round step (1, 2 or 5 times a power of ten) that cuts `range` into at
+// most about six parts.
+double roundStep(double range)
+{
+    const double rough = range / 6;
+    const double power = std::pow(10.0, std::floor(std::log10(rough)));
+    for (const double factor : {1.0, 2.0, 5.0})
+        if (factor * power >= rough)
+            return factor * power;
+    return 10 * power;
+}
+
+QLineSeries *relayLine(const QColor &colour)
+{
+    auto *line = new QLineSeries;
+    QPen pen(colour);
+    pen.setWidthF(1.5);
+    pen.setStyle(Qt::DashLine);
+    line->setPen(pen);
+    return line;
+}
+
+// A series is on the chart (and in its legend) only while it has something to
+// say: a relay line once its level is known. Off the chart, `owner` keeps it.
+void showOnChart(QChart *chart, QAbstractSeries *series, bool shown,
+                 const QList<QAbstractAxis *> &axes, QObject *owner)
+{
+    if (shown == chart->series().contains(series))
+        return;
+    if (shown) {
+        chart->addSeries(series);
+        for (QAbstractAxis *axis : axes)
+            series->attachAxis(axis);
+    } else {
+        chart->removeSeries(series);
+        series->setParent(owner);
+    }
+}
+
+} // namespace
+
+TrendView::TrendView(Clock &clock, QWidget *parent)
+    : QGroupBox(QStringLiteral("CO2 Trend"), parent), m_clock(clock)
+{
+    setObjectName(QStringLiteral("trendView"));
+    createChart();
+
+    auto *header = new QHBoxLayout;
+    header->addStretch();
+    header->addWidget(new QLabel(QStringLiteral("Show the last"), this));
+    auto *spans = new QButtonGroup(this);
+    for (const int minutes : spanChoices) {
+        auto *button = new QToolButton(this);
+        button->setObjectName(QStringLiteral("trendSpan%1").arg(minutes));
+        button->setText(QStringLiteral("%1 min").arg(minutes));
+        button->setCheckable(true);
+        button->setChecked(minutes == m_spanMinutes);
+        button->setAutoRaise(true);
+        spans->addButton(button, minutes);
+        header->addWidget(button);
+    }
+    connect(spans, &QButtonGroup::idClicked, this, &TrendView::setSpanMinutes);
+
+    auto *view = new QChartView(m_chart, this);
+    view->setRenderHint(QPainter::Antialiasing);
+    view->setMinimumHeight(220);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 0, 4, 4);
+    layout->setSpacing(0);
+    layout->addLayout(header);
+    layout->addWidget(view, 1);
+
+    // The axis moves on with the clock even while no reading comes in.
+    auto *scroll = new QTimer(this);
+    scroll->setTimerType(Qt::VeryCoarseTimer);
+    connect(scroll, &QTimer::timeout, this, [this] {
+        if (isVisible())
+            redraw();
+    });
+    scroll->start(5000);
+    redraw();
+}
+
+void TrendView::createChart()
+{
+    m_chart = new QChart;
+    // The plot is a white sheet on the window's own background.
+    m_chart->setBackgroundVisible(false);
+    m_chart->setPlotAreaBackgroundBrush(Qt::white);
+    m_chart->setPlotAreaBackgroundVisible(true);
+    m_chart->setMargins(QMargins(2, 2, 2, 2));
+    m_chart->legend()->setAlignment(Qt::AlignBottom);
+
+    m_concentration = new QLineSeries;
+    m_concentration->setName(QStringLiteral("CO2 (avg)"));
+    QPen pen(concentrationColour);
+    pen.setWidthF(2);
+    m_concentration->setPen(pen);
+    m_samples = new QScatterSeries;
+    m_samples->setName(QStringLiteral("Calibration samples"));
+    m_samples->setMarkerSize(7);
+    m_samples->setColor(sampleColour);
+    m_samples->setBorderColor(sampleColour.darker(130));
+    m_relayOnLine = relayLine(relayOnColour);
+    m_relayOffLine = relayLine(relayOffColour);
+
+    // Labels at whole minutes (or half minutes) while the axis ends at the
+    // present: a time axis of categories placed on their values.
+    m_timeAxis = new QCategoryAxis;
+    m_timeAxis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    m_ppmAxis = new QValueAxis;
+    m_ppmAxis->setTitleText(QStringLiteral("ppm"));
+    m_ppmAxis->setLabelFormat(QStringLiteral("%.0f"));
+    m_ppmAxis->setTickType(QValueAxis::TicksDynamic);
+    m_ppmAxis->setTickAnchor(0);
+    m_chart->addAxis(m_timeAxis, Qt::AlignBottom);
+    m_chart->addAxis(m_ppmAxis, Qt::AlignLeft);
+    for (QAbstractSeries *series :
+         std::initializer_list<QAbstractSeries *> {m_concentration, m_samples}) {
+        m_chart->addSeries(series);
+        series->attachAxis(m_timeAxis);
+        series->attachAxis(m_ppmAxis);
+    }
+    // Not on the chart until their levels are known; the chart owns them then.
+    m_relayOnLine->setParent(this);
+    m_relayOffLine->setParent(this);
+}
+
+void TrendView::addReading(double ppm, bool sample)
+{
+    m_readings.add({m_clock.steadyMilliseconds(), ppm, sample});
+    redraw();
+}
+
+void TrendView::setRelayLevels(std::optional<double> on, std::optional<double> off)
+{
+    m_relayOn = on;
+    m_relayOff = off;
+    redraw();
+}
+
+void TrendView::setSpanMinutes(int minutes)
+{
+    m_spanMinutes = minutes;
+    if (auto *button = findChild<QToolButton *>(QStringLiteral("trendSpan%1").arg(minutes)))
+        button->setChecked(true);
+    redraw();
+}
+
+qsizetype TrendView::drawnReadings() const
+{
+    return m_concentration->count();
+}
+
+qsizetype TrendView::drawnSamples() const
+{
+    return m_samples->count();
+}
+
+bool TrendView::drawsRelayLevels() const
+{
+    return m_relayOnLine->count() > 0 || m_relayOffLine->count() > 0;
+}
+
+void TrendView::redraw()
+{
+    // The readings carry steady times; the axis shows the wall clock, so each
+    // reading is placed by its age.
+    const qint64 steadyNow = m_clock.steadyMilliseconds();
+    const qint64 wallNow = m_clock.now().toMSecsSinceEpoch();
+    const qint64 span = qint64(m_spanMinutes) * 60'000;
+    const qint64 tick = tickMilliseconds(m_spanMinutes);
+    const auto wall = [&](qint64 steady) { return double(wallNow - (steadyNow - steady)); };
+
+    QList<QPointF> line;
+    QList<QPointF> samples;
+    double low = std::numeric_limits<double>::infinity();
+    double high = -low;
+    for (std::size_t i = m_readings.firstFrom(steadyNow - span); i < m_readings.size(); ++i) {
+        const TrendPoint &point = m_readings.at(i);
+        const QPointF xy(wall(point.time), point.ppm);
+        line << xy;
+        if (point.sample)
+            samples << xy;
+        low = std::min(low, point.ppm);
+        high = std::max(high, point.ppm);
+    }
+    m_concentration->replace(line);
+    m_samples->replace(samples);
+
+    const qint64 axisStart = wallNow - span;
+    const qint64 axisEnd = wallNow;
+    for (const QString &label : m_timeAxis->categoriesLabels())
+        m_timeAxis->remove(label);
+    m_timeAxis->setStartValue(double(axisStart));
+    const QString format
+        = m_spanMinutes <= 2 ? QStringLiteral("HH:mm:ss") : QStringLiteral("HH:mm");
+    for (qint64 at = (axisStart / tick + 1) * tick; at <= axisEnd; at += tick)
+        m_timeAxis->append(QDateTime::fromMSecsSinceEpoch(at).toString(format), double(at));
+    m_timeAxis->setRange(double(axisStart), double(axisEnd));
+
+    const auto drawLevel = [&](QLineSeries *series, std::optional<double> level,
+                               const QString &name) {
+        if (level) {
+            series->replace({QPointF(double(axisStart), *level), QPointF(double(axisEnd), *level)});
+            series->setName(name.arg(*level, 0, 'f', 0));
+            low = std::min(low, *level);
+            high = std::max(high, *level);
+        } else {
+            series->clear();
+        }
+        showOnChart(m_chart, series, level.has_value(), {m_timeAxis, m_ppmAxis}, this);
+    };
+    drawLevel(m_relayOnLine, m_relayOn, QStringLiteral("Relay ON %1 ppm"));
+    drawLevel(m_relayOffLine, m_relayOff, QStringLiteral("Relay OFF %1 ppm"));
+
+    if (low > high) {
+        low = 0;
+        high = 1000;
+    }
+    // A steady reading still gets a scale on which its noise shows as noise.
+    if (high - low < 20) {
+        const double middle = (low + high) / 2;
+        low = middle - 10;
+        high = middle + 10;
+    }
+    // The scale hugs the readings; its ticks fall on round numbers.
+    const double margin = (high - low) * 0.06;
+    m_ppmAxis->setRange(low - margin, high + margin);
+    m_ppmAxis->setTickInterval(roundStep(high - low));
+}
