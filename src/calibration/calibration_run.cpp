@@ -22,6 +22,8 @@ void MainWindow::startRun(RunKind kind)
     SpanButton->setEnabled(false);
     CancelButton->setEnabled(true);
     Status->setText(QStringLiteral("Wait..."));
+    m_runStability = {};
+    showRunProgress();
 }
 
 QString MainWindow::samplingStatusText() const
@@ -41,6 +43,9 @@ void MainWindow::takeSample()
     ++SampleCount;
     RxMean += (RxValue.value_or(0) - RxMean) / SampleCount;
     TxMean += (TxValue.value_or(0) - TxMean) / SampleCount;
+    m_runStability.add(double(m_clock.steadyMilliseconds()) / 1000.0, RxValue.value_or(0),
+                       TxValue.value_or(0));
+    showRunProgress();
     if (SampleCount < NumberOfSamples)
         return;
 

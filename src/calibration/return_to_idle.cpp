@@ -16,4 +16,5 @@ void MainWindow::CancelButton_Click()
     CancelButton->setEnabled(false);
     TimeOutTimer->stop();
     ReplyTimedOut = false;
+    showRunProgress();
 }

@@ -1,5 +1,6 @@
 #include "main_window.h"
 
+#include "calibration/stability_panel.h"
 #include "link/line_monitor.h"
 #include "link/recording_port.h"
 #include "measure/trend_view.h"
@@ -14,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QToolButton>
@@ -114,10 +116,14 @@ void MainWindow::createControls()
     SpanButton = new QPushButton(QStringLiteral("&Span"), CalibrartionControlFrame);
     SpanButton->setObjectName(QStringLiteral("SpanButton"));
     SpanButton->setToolTip(QStringLiteral("Start Span Calibration"));
-    auto *buttonLayout = new QHBoxLayout(CalibrartionControlFrame);
+    m_stabilityPanel = new StabilityPanel(CalibrartionControlFrame);
+    auto *calibrationLayout = new QVBoxLayout(CalibrartionControlFrame);
+    auto *buttonLayout = new QHBoxLayout;
     buttonLayout->addWidget(ZeroButton);
     buttonLayout->addWidget(CancelButton);
     buttonLayout->addWidget(SpanButton);
+    calibrationLayout->addLayout(buttonLayout);
+    calibrationLayout->addWidget(m_stabilityPanel);
 
     AmbientSettingsFrame = new Frame(QStringLiteral("Gas And Ambient Settings"), central);
     AmbientSettingsFrame->setObjectName(QStringLiteral("AmbientSettingsFrame"));
@@ -165,8 +171,13 @@ void MainWindow::createControls()
     TxLabel = makeLabel(StatusFrame, "TxLabel", QStringLiteral("--"));
     ppmLabel = makeLabel(StatusFrame, "ppmLabel", QStringLiteral("--"));
     avgLabel = makeLabel(StatusFrame, "avgLabel", QStringLiteral("--"));
+    m_runProgress = new QProgressBar(StatusFrame);
+    m_runProgress->setObjectName(QStringLiteral("runProgress"));
+    m_runProgress->setMinimumWidth(
+        m_runProgress->fontMetrics().horizontalAdvance(QStringLiteral("Sample 1000 of 1000")) * 2);
     auto *statusLayout = new QGridLayout(StatusFrame);
     statusLayout->addWidget(Status, 0, 0, 4, 1, Qt::AlignLeft | Qt::AlignVCenter);
+    statusLayout->addWidget(m_runProgress, 0, 1, 4, 1, Qt::AlignVCenter);
     statusLayout->setColumnStretch(0, 1);
     const std::array<std::pair<QLabel *, QLabel *>, 4> readoutRows {{
         {Label1[0], RxLabel},
@@ -176,8 +187,8 @@ void MainWindow::createControls()
     }};
     for (int row = 0; row < 4; ++row) {
         auto [caption, value] = readoutRows[size_t(row)];
-        statusLayout->addWidget(caption, row, 1, Qt::AlignRight);
-        statusLayout->addWidget(value, row, 2, Qt::AlignLeft);
+        statusLayout->addWidget(caption, row, 2, Qt::AlignRight);
+        statusLayout->addWidget(value, row, 3, Qt::AlignLeft);
         value->setMinimumWidth(
             value->fontMetrics().horizontalAdvance(QStringLiteral("-000000.00")));
         // Hidden labels must keep their place so the status line does not jump.
@@ -191,6 +202,12 @@ void MainWindow::createControls()
     // A double-click anywhere in the status frame belongs to the frame.
     for (QLabel *label : StatusFrame->findChildren<QLabel *>())
         label->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_runProgress->setAttribute(Qt::WA_TransparentForMouseEvents);
+    // Shown only during a run, without moving the status line.
+    QSizePolicy progressPolicy = m_runProgress->sizePolicy();
+    progressPolicy.setRetainSizeWhenHidden(true);
+    m_runProgress->setSizePolicy(progressPolicy);
+    m_runProgress->setVisible(false);
 
     m_trendView = new TrendView(m_clock, central);
 

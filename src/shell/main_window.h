@@ -1,5 +1,6 @@
 #pragma once
 
+#include "calibration/run_stability.h"
 #include "platform/platform.h"
 #include "shell/status_colour.h"
 
@@ -13,6 +14,7 @@
 class Frame;
 class LineMonitor;
 class RecordingSerialPort;
+class StabilityPanel;
 class TrendView;
 enum class RunKind;
 namespace Transmitter {
@@ -22,6 +24,7 @@ class QAction;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QProgressBar;
 class QPushButton;
 class SerialPort;
 class Timer;
@@ -201,6 +204,8 @@ private:
     void showPollReply();
 
     void startRun(RunKind kind);
+    // The run's progress bar and stability figures, from the run's own values.
+    void showRunProgress();
     // The relay levels on the trend, once the transmitter or the technician
     // has named them.
     void showRelayLevels();
@@ -234,7 +239,10 @@ private:
 
     // ---- What the technician sees beyond the fixed controls -------------------
     TrendView *m_trendView = nullptr;
+    QProgressBar *m_runProgress = nullptr;
+    StabilityPanel *m_stabilityPanel = nullptr;
     LineMonitor *m_lineMonitor = nullptr;
+    RunStability m_runStability;
 
     int m_waitDepth = 0; // reply waits in progress
     bool m_pollWaiting = false; // the wait in progress is the reading poll's

@@ -1,0 +1,154 @@
+// What a run shows besides its status line: the progress bar and how steady
+// the two signals have been over the samples so far.
+
+#include "calibration/run_stability.h"
+#include "calibration_fixture.h"
+#include "test_main.h"
+
+#include <QProgressBar>
+
+#include <cmath>
+
+class RunDisplayTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void stabilityOfAKnownSeries_data();
+    void stabilityOfAKnownSeries();
+    void progressAndFiguresFollowTheRun();
+    void progressCountsToAFractionalNumberOfSamples();
+    void cancelHidesTheProgressAndKeepsTheFigures();
+};
+
+void RunDisplayTest::stabilityOfAKnownSeries_data()
+{
+    // Samples 2 s apart unless a time is given; NaN: the figure is not known.
+    QTest::addColumn<QList<double>>("values");
+    QTest::addColumn<QList<double>>("seconds");
+    QTest::addColumn<double>("mean");
+    QTest::addColumn<double>("deviation");
+    QTest::addColumn<double>("drift");
+    const double none = std::nan("");
+    QTest::newRow("1000 1002 1004")
+        << QList<double> {1000, 1002, 1004} << QList<double> {} << 1002.0 << 2.0 << 60.0;
+    QTest::newRow("one sample") << QList<double> {1000} << QList<double> {} << 1000.0 << none
+                                << none;
+    QTest::newRow("steady") << QList<double> {20000, 20000, 20000, 20000} << QList<double> {}
+                            << 20000.0 << 0.0 << 0.0;
+    QTest::newRow("noise without drift") << QList<double> {100, 102, 102, 100} << QList<double> {}
+                                         << 101.0 << std::sqrt(4.0 / 3.0) << 0.0;
+    // Summing squares of such signals would lose every digit of the spread.
+    QTest::newRow("large signal, small spread")
+        << QList<double> {1e9 + 1, 1e9 + 3, 1e9 + 5} << QList<double> {} << 1e9 + 3 << 2.0 << 60.0;
+    QTest::newRow("uneven times") << QList<double> {0, 10, 40} << QList<double> {0, 1, 4}
+                                  << 50.0 / 3 << std::sqrt(1300.0 / 3) << 600.0;
+    QTest::newRow("all at one time")
+        << QList<double> {5, 7} << QList<double> {3, 3} << 6.0 << std::sqrt(2.0) << none;
+}
+
+void RunDisplayTest::stabilityOfAKnownSeries()
+{
+    QFETCH(QList<double>, values);
+    QFETCH(QList<double>, seconds);
+    QFETCH(double, mean);
+    QFETCH(double, deviation);
+    QFETCH(double, drift);
+    SignalStability signal;
+    for (qsizetype i = 0; i < values.size(); ++i)
+        signal.add(seconds.isEmpty() ? 2.0 * double(i) : seconds[i], values[i]);
+    QCOMPARE(signal.count(), values.size());
+    QCOMPARE(signal.mean(), mean);
+    const auto close = [](std::optional<double> actual, double expected) {
+        if (std::isnan(expected))
+            return !actual.has_value();
+        return actual.has_value() && std::abs(*actual - expected) < 1e-9 * (1 + std::abs(expected));
+    };
+    QVERIFY2(close(signal.standardDeviation(), deviation),
+             qPrintable(QString::number(signal.standardDeviation().value_or(-1), 'g', 17)));
+    QVERIFY2(close(signal.driftPerMinute(), drift),
+             qPrintable(QString::number(signal.driftPerMinute().value_or(-1), 'g', 17)));
+}
+
+void RunDisplayTest::progressAndFiguresFollowTheRun()
+{
+    CalibrationFixture f;
+    auto *progress = f.w().findChild<QProgressBar *>(QStringLiteral("runProgress"));
+    const auto shown
+        = [&](const char *name) { return f.w().findChild<QLabel *>(QLatin1String(name))->text(); };
+    QVERIFY(progress->isHidden());
+    QCOMPARE(shown("referenceMean"), QStringLiteral("–"));
+
+    f.w().NumberOfSamples = 3;
+    f.w().ZeroButton->click();
+    QVERIFY(!progress->isHidden());
+    QCOMPARE(progress->text(), QStringLiteral("Sample 0 of 3"));
+    QCOMPARE(f.w().Status->text(), QStringLiteral("Wait..."));
+
+    f.transmitter.setReading(1000, 30000, 0, 0);
+    f.poll();
+    QCOMPARE(progress->value(), 1);
+    QCOMPARE(progress->text(), QStringLiteral("Sample 1 of 3"));
+    QCOMPARE(shown("referenceMean"), QStringLiteral("1000.0"));
+    QCOMPARE(shown("referenceStandardDeviation"), QStringLiteral("–"));
+
+    f.transmitter.setReading(1002, 30010, 0, 0);
+    f.poll();
+    QCOMPARE(progress->text(), QStringLiteral("Sample 2 of 3"));
+    QCOMPARE(shown("stabilityCaption"), QStringLiteral("This run"));
+
+    f.transmitter.setReading(1004, 30020, 0, 0);
+    f.poll();
+    // The run is over: its figures stay for the technician to read.
+    QVERIFY(f.idle());
+    QVERIFY(progress->isHidden());
+    QCOMPARE(shown("stabilityCaption"), QStringLiteral("Last run"));
+    QCOMPARE(shown("referenceMean"), QStringLiteral("1002.0"));
+    QCOMPARE(shown("referenceStandardDeviation"), QStringLiteral("2.0"));
+    QCOMPARE(shown("co2Mean"), QStringLiteral("30010.0"));
+    QCOMPARE(shown("co2StandardDeviation"), QStringLiteral("10.0"));
+    // Readings 2005 ms apart: 2 counts in 2.005 s.
+    QCOMPARE(shown("referenceDrift"), QStringLiteral("+59.9"));
+    QCOMPARE(shown("co2Drift"), QStringLiteral("+299.3"));
+    // What the run wrote is the run's own.
+    QCOMPARE(f.w().NewR0, QStringLiteral("1002"));
+    QVERIFY(f.fake.port.written.endsWith("X\rT030010\rR01002\rSAVE\rNOTEST\r"));
+}
+
+void RunDisplayTest::progressCountsToAFractionalNumberOfSamples()
+{
+    CalibrationFixture f;
+    auto *progress = f.w().findChild<QProgressBar *>(QStringLiteral("runProgress"));
+    f.w().NumberOfSamples = 10.5;
+    f.w().ZeroButton->click();
+    f.transmitter.setReading(20000, 30000, 0, 0);
+    f.polls(10);
+    QCOMPARE(progress->maximum(), 11);
+    QCOMPARE(progress->text(), QStringLiteral("Sample 10 of 10.5"));
+    f.poll();
+    QVERIFY(f.idle());
+}
+
+void RunDisplayTest::cancelHidesTheProgressAndKeepsTheFigures()
+{
+    CalibrationFixture f;
+    auto *progress = f.w().findChild<QProgressBar *>(QStringLiteral("runProgress"));
+    f.transmitter.setReading(20000, 30000, 0, 0);
+    f.w().ZeroButton->click();
+    f.polls(4);
+    QCOMPARE(progress->text(), QStringLiteral("Sample 4 of 100"));
+    f.w().CancelButton->click();
+    QVERIFY(progress->isHidden());
+    QCOMPARE(f.w().findChild<QLabel *>(QStringLiteral("co2StandardDeviation"))->text(),
+             QStringLiteral("0.0"));
+    // A new run starts its figures afresh.
+    f.w().ZeroButton->click();
+    QCOMPARE(progress->text(), QStringLiteral("Sample 0 of 100"));
+    QCOMPARE(f.w().findChild<QLabel *>(QStringLiteral("co2Mean"))->text(), QStringLiteral("–"));
+}
+
+int main(int argc, char *argv[])
+{
+    return runTests<RunDisplayTest>(argc, argv);
+}
+
+#include "tst_run_display.moc"
