@@ -4,12 +4,16 @@
 #include "shell/main_window.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kestrin"));
     QApplication::setApplicationDisplayName(MainWindow::applicationTitle);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/kestrin.svg")));
+    // Lets the desktop match the window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("kestrin"));
 
     QtSerialPort port;
     QtDialogs dialogs;
