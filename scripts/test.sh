@@ -2,7 +2,8 @@
 # Installs what is missing, builds, and runs the whole test suite: first as
 # the program is normally built (build/), then built with AddressSanitizer
 # and UndefinedBehaviorSanitizer (build-asan/), where any report fails its
-# test, then every fuzz target for a short bounded time (build-fuzz/).
+# test and the full soak runs under LeakSanitizer, then every fuzz target
+# for a short bounded time (build-fuzz/).
 #
 # Usage: test.sh [normal | sanitized | fuzz]...   (default: all three, in order)
 # KESTRIN_FUZZ_SECONDS sets the time per fuzz target (default 20).
@@ -18,13 +19,15 @@ for stage in "${stages[@]}"; do
         normal)
             build=${KESTRIN_BUILD_DIR:-$root/build}
             KESTRIN_BUILD_DIR=$build "$root/scripts/build.sh"
-            (cd "$build" && ctest --output-on-failure -j"$(nproc)")
+            # The full soak runs in the sanitized stage, under LeakSanitizer.
+            (cd "$build" && ctest --output-on-failure -j"$(nproc)" -LE soak)
             ;;
         sanitized)
             build=${KESTRIN_ASAN_BUILD_DIR:-$root/build-asan}
             KESTRIN_BUILD_DIR=$build KESTRIN_CMAKE_ARGS="-DKESTRIN_SANITIZE=ON ${KESTRIN_CMAKE_ARGS:-}" \
                 "$root/scripts/build.sh"
-            (cd "$build" && ctest --output-on-failure -j"$(nproc)")
+            (cd "$build" && ctest --output-on-failure -j"$(nproc)" &&
+                grep -h '^soak:' Testing/Temporary/LastTest.log)
             ;;
         fuzz)
             "$root/scripts/fuzz.sh" "${KESTRIN_FUZZ_SECONDS:-20}"
