@@ -30,6 +30,15 @@ public:
             ::close(m_fd);
     }
     bool isOpen() const { return m_fd >= 0; }
+    // True once the far end has hung up: the line reads end of file or fails.
+    bool hungUp()
+    {
+        pollfd fd {m_fd, POLLIN, 0};
+        if (poll(&fd, 1, 2000) <= 0)
+            return false;
+        char byte;
+        return (fd.revents & (POLLHUP | POLLERR)) || ::read(m_fd, &byte, 1) <= 0;
+    }
 
     // Writes a command and gathers the reply up to its prompt, or what came
     // within two seconds.
@@ -64,6 +73,7 @@ class ProgramTest : public QObject {
 
 private slots:
     void servesOnItsLinkAndRemovesItOnQuit();
+    void unplugHangsUpAndReplugServesAgainBehindTheSameLink();
 };
 
 void ProgramTest::servesOnItsLinkAndRemovesItOnQuit()
@@ -103,6 +113,36 @@ void ProgramTest::servesOnItsLinkAndRemovesItOnQuit()
     const QByteArray logText = logFile.readAll();
     QVERIFY(logText.contains(" RX \"X\\r\"\n"));
     QVERIFY(logText.contains(" RX \"T0\\r\"\n"));
+}
+
+void ProgramTest::unplugHangsUpAndReplugServesAgainBehindTheSameLink()
+{
+    QTemporaryDir dir;
+    const QString link = dir.filePath("ttyKESTRIN");
+    QProcess sim;
+    sim.start(TRANSMITTER_SIM, {"--calibrated", link});
+    QVERIFY(sim.waitForReadyRead(5000));
+    QVERIFY(sim.readLine().startsWith("ready "));
+
+    Port port(link);
+    QVERIFY(port.exchange("T0\r").endsWith(">"));
+    sim.write("unplug\n");
+    QVERIFY(sim.waitForReadyRead(5000));
+    QVERIFY(port.hungUp());
+    QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo(link).isSymLink(), 2000);
+
+    sim.readAll();
+    sim.write("replug\n");
+    QVERIFY(sim.waitForReadyRead(5000));
+    QVERIFY(sim.readLine().startsWith("ok plugged in "));
+    QVERIFY(QFileInfo(link).isSymLink());
+    // The transmitter behind it kept its parameters: only the line was new.
+    Port again(link);
+    QCOMPARE(again.exchange("T0\r"), QByteArray("T0\r\nT0 = 30000\r\n>"));
+
+    sim.write("quit\n");
+    QVERIFY(sim.waitForFinished(5000));
+    QCOMPARE(sim.exitCode(), 0);
 }
 
 QTEST_GUILESS_MAIN(ProgramTest)

@@ -127,6 +127,10 @@ ControlResult runControlCommand(std::string_view line, Transmitter &transmitter,
         transmitter.restart();
         return {"ok restarted with the saved parameters"};
     }
+    if (verb == "unplug")
+        return {"ok unplugged", false, ControlResult::Link::Unplug};
+    if (verb == "replug")
+        return {"ok plugged in", false, ControlResult::Link::Replug};
     if (verb == "status")
         return {statusText(transmitter, nowMs)};
     if (verb == "help")
@@ -147,6 +151,8 @@ std::string controlHelpText()
            "irlow            weak infrared source (reference about 500)\n"
            "clear            no faults, normal infrared source\n"
            "restart          power cycle: unsaved settings are lost\n"
+           "unplug           pull the USB adapter: the line hangs up, the link goes\n"
+           "replug           plug it in again: a new line behind the same link\n"
            "status           show gas, faults, parameters and the reading\n"
            "quit             stop the simulator";
 }

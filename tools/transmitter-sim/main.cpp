@@ -153,7 +153,7 @@ int run(SimOptions &options)
         inputs.push_back({fd, false, false, {}});
     }
 
-    const auto link = PtyLink::create(options.link, error);
+    std::unique_ptr<PtyLink> link = PtyLink::create(options.link, error);
     if (!link) {
         std::fprintf(stderr, "transmitter-sim: %s\n", error.c_str());
         return 1;
@@ -179,8 +179,26 @@ int run(SimOptions &options)
     const auto handleControlLine = [&](const std::string &line) {
         log.write(nowMs(), "CTL", line);
         const ControlResult result = runControlCommand(line, transmitter, nowMs());
-        if (!result.text.empty())
-            say(result.text);
+        std::string text = result.text;
+        if (result.link == ControlResult::Link::Unplug && link) {
+            // Like a pulled USB adapter: the tool's port hangs up, the device
+            // path is gone, and whatever was on its way is lost.
+            link.reset();
+            queue.clear();
+            unwritten.clear();
+            replyLeaving.clear();
+            log.write(nowMs(), "STOP", options.link);
+        } else if (result.link == ControlResult::Link::Replug && !link) {
+            link = PtyLink::create(options.link, error);
+            if (!link) {
+                text = "error: " + error;
+            } else {
+                text += " " + options.link + " -> " + link->slaveName();
+                log.write(nowMs(), "START", options.link + " -> " + link->slaveName());
+            }
+        }
+        if (!text.empty())
+            say(text);
         if (result.quit)
             running = false;
     };
@@ -201,7 +219,7 @@ int run(SimOptions &options)
                 unwritten += queue.front().bytes;
             queue.pop_front();
         }
-        if (!unwritten.empty()) {
+        if (link && !unwritten.empty()) {
             const ssize_t written = write(link->masterFd(), unwritten.data(), unwritten.size());
             if (written > 0)
                 unwritten.erase(0, std::size_t(written));
@@ -216,10 +234,10 @@ int run(SimOptions &options)
             wakeAt(queue.front().atMs);
 
         std::vector<pollfd> fds {{signalPipe[0], POLLIN, 0}};
-        const bool masterActive = now >= masterPausedUntil;
+        const bool masterActive = link && now >= masterPausedUntil;
         if (masterActive) {
             fds.push_back({link->masterFd(), short(POLLIN | (unwritten.empty() ? 0 : POLLOUT)), 0});
-        } else {
+        } else if (link) {
             wakeAt(masterPausedUntil);
         }
         std::vector<ControlInput *> polled;
