@@ -8,6 +8,7 @@ class VanishingTransmitterTest : public QObject {
 private slots:
     void pulledAdapterEndsTheOperationCleanly_data();
     void pulledAdapterEndsTheOperationCleanly();
+    void simulatorUnpluggedDuringARunAndPluggedInAgain();
 };
 
 class MisbehavingTransmitterTest : public QObject {

@@ -6,6 +6,8 @@
 #include "tst_line.h"
 
 #include "line_fixture.h"
+#include "real_port_window.h"
+#include "simulator_process.h"
 
 #include <QLabel>
 
@@ -133,4 +135,37 @@ void VanishingTransmitterTest::pulledAdapterEndsTheOperationCleanly()
     QCOMPARE(w.ppmDisplay->text(), QStringLiteral("460"));
     // Nothing of the interrupted operation follows on the new line.
     QCOMPARE(f.transmitter.received, QByteArray("\bX\r"));
+}
+
+// The same with the simulated transmitter's own unplug and replug, in the
+// middle of a zero run.
+void VanishingTransmitterTest::simulatorUnpluggedDuringARunAndPluggedInAgain()
+{
+    TemporaryCurrentDir dir;
+    SimulatorProcess sim(QStringLiteral(TRANSMITTER_SIM));
+    QVERIFY(sim.start({QStringLiteral("--calibrated")}));
+    RealPortWindow r(sim.link());
+    MainWindow &w = r.w();
+    w.ZeroButton_Click();
+    QVERIFY(w.ZeroCalibrationRunning);
+    w.Timer1_Timer();
+    QCOMPARE(w.SampleCount, 1);
+
+    sim.control("unplug");
+    QTRY_VERIFY_WITH_TIMEOUT(!r.port.isOpen(), 2000);
+    QCOMPARE(w.Status->text(), QStringLiteral("Com Port is Closed"));
+    QVERIFY(!w.ZeroCalibrationRunning && w.ZeroButton->isEnabled() && !w.CancelButton->isEnabled());
+    w.Timer1_Timer(); // the poll finds the port closed and does nothing
+
+    sim.control("replug");
+    w.menuCom[1]->trigger();
+    QVERIFY(r.port.isOpen());
+    w.Timer1_Timer();
+    QCOMPARE(w.Status->text(), QStringLiteral("Serial Connection OK"));
+    // After the hang-up only the backspace of the new choice and the poll
+    // reached the transmitter.
+    const auto received = sim.received();
+    QVERIFY(received.size() >= 2);
+    QCOMPARE(received[received.size() - 2].second, QByteArray("\\x08"));
+    QCOMPARE(received.last().second, QByteArray("X\\r"));
 }
