@@ -36,7 +36,7 @@ public:
         std::size_t added = 0;
     };
 
-    explicit LineLog(std::size_t capacity = 5000, qsizetype entryLimit = 1024);
+    explicit LineLog(std::size_t capacity = 5000, qsizetype entryLimit = 256);
 
     Change record(LineDirection direction, QByteArrayView bytes, const QDateTime &time);
     void clear() { m_entries.clear(); }
