@@ -37,7 +37,7 @@ qint64 tickMilliseconds(int spanMinutes)
 }
 
 // A round step (1, 2 or 5 times a power of ten) that cuts `range` into at
-// most about six parts.
+// most about six steps.
 double roundStep(double range)
 {
     const double rough = range / 6;
@@ -86,6 +86,7 @@ TrendView::TrendView(Clock &clock, QWidget *parent)
     auto *header = new QHBoxLayout;
     header->addStretch();
     header->addWidget(new QLabel(QStringLiteral("Show the last"), this));
+    header->addSpacing(4);
     auto *spans = new QButtonGroup(this);
     for (const int minutes : spanChoices) {
         auto *button = new QToolButton(this);

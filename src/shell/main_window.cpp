@@ -300,7 +300,6 @@ void MainWindow::createLineMonitor()
     auto *opener = new QToolButton(this);
     opener->setObjectName(QStringLiteral("lineMonitorButton"));
     opener->setDefaultAction(m_lineMonitor->toggleViewAction());
-    opener->setAutoRaise(true);
     statusBar()->addPermanentWidget(opener);
     addAction(m_lineMonitor->toggleViewAction());
 }

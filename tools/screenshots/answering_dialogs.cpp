@@ -1,0 +1,37 @@
+#include "answering_dialogs.h"
+
+#include <QDebug>
+
+namespace {
+
+QString oneLine(QString text)
+{
+    return text.replace(u'\r', u' ');
+}
+
+} // namespace
+
+MessageResult AnsweringDialogs::message(const QString &text, MessageButtons, MessageIcon,
+                                        const QString &)
+{
+    qInfo().noquote() << "box:" << oneLine(text) << "-> OK";
+    return MessageResult::Ok;
+}
+
+QString AnsweringDialogs::input(const QString &prompt, const QString &, const QString &defaultText)
+{
+    qInfo().noquote() << "input:" << oneLine(prompt) << "->" << defaultText;
+    return defaultText;
+}
+
+QString AnsweringDialogs::openFileName(const QString &, const QString &, const QString &fileName)
+{
+    return fileName;
+}
+
+QString AnsweringDialogs::saveFileName(const QString &, const QString &, const QString &)
+{
+    return {};
+}
+
+void AnsweringDialogs::showHelpContents(const QString &) { }
