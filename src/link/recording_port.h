@@ -5,9 +5,13 @@
 
 #include <functional>
 
-// The port as the window uses it: every call goes to the platform's port
-// unchanged, and every byte that went out or came in is also told to a
-// listener (the line monitor). It adds no byte and no wait of its own.
+// The port as the window uses it: every call goes to the platform's port, and
+// every byte that went out or came in is also told to a listener (the line
+// monitor). Arriving bytes are taken from the port as soon as it announces
+// them and kept until the window reads them, so the monitor shows them when
+// they came (a late reply before the next command, not after it); the window
+// reads exactly the bytes it would have read from the port itself. It adds no
+// byte and no wait of its own.
 class RecordingSerialPort : public SerialPort {
     Q_OBJECT
 
@@ -22,14 +26,18 @@ public:
     int commPort() const override { return m_port.commPort(); }
     bool setSettings(const QString &settings) override { return m_port.setSettings(settings); }
     QString settings() const override { return m_port.settings(); }
-    bool open() override { return m_port.open(); }
-    void close() override { m_port.close(); }
+    // Opening and closing drop what arrived before, as the port itself does.
+    bool open() override;
+    void close() override;
     bool isOpen() const override { return m_port.isOpen(); }
     // Only what the port took is recorded: a failed write put nothing on the line.
     bool write(const QByteArray &data) override;
     QByteArray readAll() override;
 
 private:
+    void takeArrived();
+
     SerialPort &m_port;
     Listener m_listener;
+    QByteArray m_arrived; // taken from the port, not yet read by the window
 };

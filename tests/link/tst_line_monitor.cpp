@@ -19,6 +19,7 @@ private slots:
     void replyPiecesJoinUntilThePrompt();
     void logKeepsTheNewestEntriesUpToItsCapacity();
     void monitorShowsTheExactBytesOfAnExchange();
+    void lateReplyShowsWhenItCameNotWithTheNextCommand();
     void monitorShowsTheBackspaceOfAPortChoice();
     void monitorIsHiddenUntilAskedForAndAddsNoMenu();
     void copyPutsTheWholeLogOnTheClipboard();
@@ -105,6 +106,29 @@ void LineMonitorTest::monitorShowsTheExactBytesOfAnExchange()
         "14:05:02.005  <- X<CR><LF>  1234<TAB>  5678<TAB>   410    412            <CR><LF>>");
     QCOMPARE(monitor->shownText(), expected);
     QCOMPARE(monitor->log().text(), expected + u'\n');
+}
+
+void LineMonitorTest::lateReplyShowsWhenItCameNotWithTheNextCommand()
+{
+    LinkedWindowFixture f;
+    f.transmitter.queue("X", {{"X\r\n>"}, 600});
+    f.transmitter.queue("X", {{"X\r\n>"}, 5});
+    f.startLinked();
+    f.poll();
+    f.poll();
+    // The late reply ended the second wait at once, as it always has.
+    QCOMPARE(f.w().RxBuffer, QByteArray("X\r\n>"));
+    f.fake.clock.advance(10);
+    QCOMPARE(f.transmitter.commands.size(), 2);
+
+    auto *monitor = f.w().findChild<LineMonitor *>(QStringLiteral("lineMonitor"));
+    // The wait gave up at 02.500; the reply came at 02.600, the next poll at 04.500.
+    QCOMPARE(monitor->shownText(),
+             QStringLiteral("14:05:00.000  -> <ETX>\n"
+                            "14:05:02.000  -> X<CR>\n"
+                            "14:05:02.600  <- X<CR><LF>>\n"
+                            "14:05:04.500  -> X<CR>\n"
+                            "14:05:04.505  <- X<CR><LF>>"));
 }
 
 void LineMonitorTest::monitorShowsTheBackspaceOfAPortChoice()
