@@ -6,6 +6,9 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${KESTRIN_PACKAGE_DIR:-$root/build-package}
 "$root/scripts/install-deps.sh" --package
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DKESTRIN_BUILD_TESTS=OFF >/dev/null
+# CPack installs without building everything first: the package holds only
+# the program, built just before.
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DKESTRIN_BUILD_TESTS=OFF \
+    -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
 cmake --build "$build" -j"$(nproc)" --target kestrin
 (cd "$build" && cpack -G DEB)
