@@ -21,6 +21,9 @@ void MainWindow::startRun(RunKind kind)
     ZeroButton->setEnabled(false);
     SpanButton->setEnabled(false);
     CancelButton->setEnabled(true);
+    // Disabling the focused Zero or Span button would hand the focus on to the
+    // span-gas entry with its text selected, where a stray key overwrites it.
+    CancelButton->setFocus();
     Status->setText(QStringLiteral("Wait..."));
     m_runStability = {};
     showRunProgress();

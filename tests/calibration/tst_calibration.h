@@ -24,6 +24,7 @@ private slots:
     void startNeedsBothZeroParameters_data();
     void startNeedsBothZeroParameters();
     void cancelInTheQuestionSendsNothing();
+    void startingARunLeavesTheEntriesAlone();
     void storeStopsAtTheFirstSilence_data();
     void storeStopsAtTheFirstSilence();
     void storeSendsWholeNumbers();

@@ -272,3 +272,18 @@ void ZeroCalibrationTest::closedPortIsReported()
     // The values are left as they were.
     QCOMPARE(first, QStringLiteral("12345.5"));
 }
+
+void ZeroCalibrationTest::startingARunLeavesTheEntriesAlone()
+{
+    // Disabling the focused Zero button must not hand the focus to the span
+    // gas entry with its text selected, where the next key would replace it.
+    CalibrationFixture f;
+    f.w().show();
+    QVERIFY(QTest::qWaitForWindowActive(&f.w()));
+    f.w().ZeroButton->setFocus();
+    QTest::keyClick(f.w().ZeroButton, Qt::Key_Space);
+    QVERIFY(f.w().ZeroCalibrationRunning);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("9"));
+    QCOMPARE(f.w().SpanGasConcentration->text(), QStringLiteral("2000"));
+    QCOMPARE(QApplication::focusWidget(), f.w().CancelButton);
+}
