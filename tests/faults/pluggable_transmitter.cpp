@@ -20,6 +20,7 @@ PluggableTransmitter::PluggableTransmitter(const QString &devicePath) : m_device
 
 PluggableTransmitter::~PluggableTransmitter()
 {
+    m_notifier.reset();
     pullOut();
 }
 

@@ -22,7 +22,11 @@
 #include <QPushButton>
 #include <QRandomGenerator>
 
+#include <malloc.h>
 #include <sys/resource.h>
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/allocator_interface.h>
+#endif
 #include <unistd.h>
 
 #include <cmath>
@@ -40,6 +44,17 @@ long residentKiB()
         std::fclose(statm);
     }
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+// The bytes the program has allocated and not freed, as the allocator counts
+// them (AddressSanitizer's own allocator when it is built in).
+long allocatedKiB()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    return long(__sanitizer_get_current_allocated_bytes() / 1024);
+#else
+    return long(mallinfo2().uordblks / 1024);
+#endif
 }
 
 long peakResidentKiB()
@@ -150,9 +165,12 @@ void Soak::answer(const QByteArray &command)
             t.queue("X", {{m_reply.bytes}, m_reply.delay});
         else
             t.queueSilence("X");
-    } else if (command != "T0" && command != "R0") {
-        // Values, SAVE and NOTEST are acknowledged at once.
-        t.queue(command, {{ScriptedTransmitter::frame(command)}});
+    } else if (command.size() > 2 && (command.startsWith("T0") || command.startsWith("R0"))) {
+        // Values are acknowledged at once, straight onto the line: a script
+        // for each value would grow with every store. The scripted
+        // transmitter answers the queries, SAVE and NOTEST itself.
+        f.fake.clock.schedule(
+            5, [this, reply = ScriptedTransmitter::frame(command)] { f.fake.port.deliver(reply); });
     }
 }
 
@@ -363,7 +381,13 @@ bool Soak::run(int polls)
 {
     QElapsedTimer took;
     took.start();
-    long residentAtTenth = 0;
+    QString memory;
+    const auto noteMemory = [&](const char *when) {
+        memory += QStringLiteral("soak: %1: %2 KiB allocated, %3 KiB resident\n")
+                      .arg(QLatin1String(when))
+                      .arg(allocatedKiB())
+                      .arg(residentKiB());
+    };
     for (int i = 0; i < polls; ++i) {
         if (!pollAndCheck())
             return false;
@@ -374,14 +398,16 @@ bool Soak::run(int polls)
         if (i % 1000 == 999)
             forget();
         if (i + 1 == polls / 10)
-            residentAtTenth = residentKiB();
+            noteMemory("after a tenth");
+        if (i + 1 == polls / 2)
+            noteMemory("after half");
     }
     std::printf("soak: %d polls in %.1f s (%.0f polls/s)\n", polls, took.elapsed() / 1000.0,
                 polls * 1000.0 / qMax<qint64>(1, took.elapsed()));
     for (auto it = counts.cbegin(); it != counts.cend(); ++it)
         std::printf("soak:   %-20s %d\n", qPrintable(it.key()), it.value());
-    std::printf("soak: resident %ld KiB after a tenth, %ld KiB at the end; peak %ld KiB\n",
-                residentAtTenth, residentKiB(), peakResidentKiB());
+    noteMemory("at the end");
+    std::printf("%speak resident %ld KiB\n", qPrintable(memory), peakResidentKiB());
     return true;
 }
 
