@@ -25,7 +25,8 @@
 #include <malloc.h>
 #include <sys/resource.h>
 #if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/allocator_interface.h>
+// From the sanitizer runtime; GCC installs no header that declares it.
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #endif
 #include <unistd.h>
 
