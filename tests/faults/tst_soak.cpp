@@ -408,7 +408,7 @@ bool Soak::run(int polls)
     for (auto it = counts.cbegin(); it != counts.cend(); ++it)
         std::printf("soak:   %-20s %d\n", qPrintable(it.key()), it.value());
     noteMemory("at the end");
-    std::printf("%speak resident %ld KiB\n", qPrintable(memory), peakResidentKiB());
+    std::printf("%ssoak: peak resident %ld KiB\n", qPrintable(memory), peakResidentKiB());
     return true;
 }
 
