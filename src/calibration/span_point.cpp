@@ -1,5 +1,7 @@
 #include "span_point.h"
 
+#include "link/command_set.h"
+
 #include <cmath>
 
 bool usableConcentration(double ppm)
@@ -24,7 +26,7 @@ std::variant<double, SpanProblem> computeSpanTS(const SpanInputs &in)
     const double r0 = in.t0 / in.r0;
     const double rs = in.txMean / in.rxMean;
     const double ts = in.rxMean * (r0 - (r0 - rs) / k);
-    if (!std::isfinite(ts) || ts <= 0 || ts > largestSignal)
+    if (!std::isfinite(ts) || ts <= 0 || ts > Transmitter::LargestValue)
         return SpanProblem::ResultOutOfRange;
     return ts;
 }

@@ -27,8 +27,5 @@ struct SpanInputs {
 // K = |ln C / ln S| ^ (1 / tube coefficient). RS is the run's mean reference.
 std::variant<double, SpanProblem> computeSpanTS(const SpanInputs &in);
 
-// The largest signal value the transmitter's six-character fields can carry.
-constexpr double largestSignal = 999999;
-
 // A corrected concentration or span that the computation can use.
 bool usableConcentration(double ppm);

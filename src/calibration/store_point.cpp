@@ -4,7 +4,6 @@
 
 #include "shell/main_window.h"
 
-#include "calibration/span_point.h"
 #include "link/command_set.h"
 #include "platform/serial_port.h"
 #include "shell/busy_pointer.h"
@@ -20,8 +19,7 @@ bool isStorableValue(const QString &wholeNumber)
 {
     if (!isNumberText(wholeNumber))
         return false;
-    const double value = LeadingNumber(wholeNumber);
-    return value >= -99999 && value <= largestSignal;
+    return Transmitter::fitsAField(LeadingNumber(wholeNumber));
 }
 
 } // namespace

@@ -53,6 +53,12 @@ void MainWindow::menuRelayTriggerPoint_Click()
         RelayOffLevel = plainDecimalText(offLevel);
         if (offLevel == 0)
             return;
+        // A level the transmitter's fields cannot hold would go out as a
+        // run of hundreds of digits.
+        if (!Transmitter::fitsAField(onLevel) || !Transmitter::fitsAField(offLevel)) {
+            report(QStringLiteral("The relay levels must lie between -99999 and 999999 ppm."));
+            continue;
+        }
         if (relayLevelsApart(onLevel, offLevel))
             break;
         report(QStringLiteral("Relay ON level must be at least 10 ppm higher than OFF level"));

@@ -37,6 +37,15 @@ inline constexpr QByteArrayView NoTest = "NOTEST";
 inline constexpr QByteArrayView Version = "VER";
 inline constexpr QByteArrayView Parameters = "PARAM";
 
+// The transmitter's values travel in six-character fields: a value outside
+// these bounds is none it can hold, and is never sent.
+constexpr double SmallestValue = -99999;
+constexpr double LargestValue = 999999;
+inline bool fitsAField(double value)
+{
+    return value >= SmallestValue && value <= LargestValue;
+}
+
 // A query whose reply is a label followed by a value ("T0 = 30000").
 struct Query {
     QByteArrayView command;

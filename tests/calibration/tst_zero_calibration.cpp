@@ -84,6 +84,10 @@ void ZeroCalibrationTest::startNeedsBothZeroParameters_data()
     QTest::newRow("not a number") << ScriptedTransmitter::frame("T0", "T0 = abc") << r0 << false
                                   << "old T0"
                                   << "old R0" << failed << 0;
+    // Read as 0, it would be written back as T00 by an undo.
+    QTest::newRow("too large for a number")
+        << ScriptedTransmitter::frame("T0", "T0 = 1e400") << r0 << false << "old T0"
+        << "old R0" << failed << 0;
     QTest::newRow("no reply to T0") << QByteArray() << r0 << false << "old T0"
                                     << "old R0" << silent << 1;
     QTest::newRow("no reply to R0")

@@ -12,6 +12,8 @@ namespace {
 
 const QString tooClose
     = QStringLiteral("Relay ON level must be at least 10 ppm higher than OFF level");
+const QString outOfRange
+    = QStringLiteral("The relay levels must lie between -99999 and 999999 ppm.");
 const QString notResponding = QStringLiteral("Transmitter Is Not Responding, Check Com And Cables");
 
 // A transmitter with an ON level of 800 and an OFF level of 700.
@@ -61,6 +63,10 @@ void RelayTriggerPointsTest::levelsAreCheckedAndSent_data()
         << QStringList {"499.4", "400 ppm"} << QStringList {"800", "700"}
         << QList<QByteArray> {"RH499", "RL400"}
         << "Relay ON Level:  499\rRelay OFF Level: 400\r\rPlease Confirm";
+    QTest::newRow("a level no field holds is asked again")
+        << QStringList {"1e300", "500", "800", "500"} << QStringList {"800", "700", "1e+300", "500"}
+        << QList<QByteArray> {"RH800", "RL500"}
+        << "Relay ON Level:  800\rRelay OFF Level: 500\r\rPlease Confirm";
     QTest::newRow("exactly 10 apart with decimals")
         << QStringList {"510.1", "500.1"} << QStringList {"800", "700"}
         << QList<QByteArray> {"RH510", "RL500"}
@@ -79,7 +85,10 @@ void RelayTriggerPointsTest::levelsAreCheckedAndSent()
     QCOMPARE(f.offered(), offered);
     QCOMPARE(f.transmitter.commands, (QList<QByteArray> {"RH", "RL"} + written << "Save"));
     const QString done = QStringLiteral("Relay Trigger Point set and saved");
-    const QStringList expected = answers.size() > 2 ? QStringList {tooClose, confirmation, done}
+    // Levels asked for a second time were refused the first time: for being
+    // too close, or for lying outside what the transmitter holds.
+    const QString refusal = answers.first().startsWith(u"1e") ? outOfRange : tooClose;
+    const QStringList expected = answers.size() > 2 ? QStringList {refusal, confirmation, done}
                                                     : QStringList {confirmation, done};
     QCOMPARE(f.messages(), expected);
     const ShownBox confirm = f.fake.dialogs.shown[f.fake.dialogs.shown.size() - 2];

@@ -130,6 +130,17 @@ void NumberTextTest::formatsPassTextThatIsNotANumber_data()
                            << "";
     QTest::newRow("comma") << "1013,25"
                            << "1013,25";
+    QTest::newRow("too large for a double") << "1e400"
+                                            << "1e400";
+    QTest::newRow("too large without exponent") << QString(400, u'9') << QString(400, u'9');
+    QTest::newRow("large negative number") << "-1e400"
+                                           << "-1e400";
+    QTest::newRow("too small reads as 0") << "1e-400"
+                                          << "0";
+    QTest::newRow("tiny without exponent") << "0." + QString(400, u'0') + "1"
+                                           << "0";
+    QTest::newRow("big but a double") << "1.5e15"
+                                      << "1500000000000000";
 }
 
 void NumberTextTest::formatsPassTextThatIsNotANumber()
