@@ -25,20 +25,11 @@ fi
 run=$build/run-sim
 mkdir -p "$run"
 cd "$run"
-rm -f sim.ctl
-"$build/tools/transmitter-sim/transmitter-sim" --no-stdin --control sim.ctl --log sim.log \
-    --log-replies ttyKESTRIN >sim.out 2>&1 &
-sim=$!
-trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null' EXIT
-for _ in $(seq 50); do
-    grep -q '^ready' sim.out 2>/dev/null && break
-    sleep 0.1
-done
-if ! grep -q '^ready' sim.out; then
-    echo "The simulated transmitter did not start:" >&2
-    cat sim.out >&2
-    exit 1
-fi
+# shellcheck source=simulator.sh
+source "$root/scripts/simulator.sh"
+sim=
+trap '[[ -n "$sim" ]] && kill $sim 2>/dev/null; wait 2>/dev/null' EXIT
+start_simulator "$build" --log-replies
 printf 'COM1:9600,N,8,1' >kestrin.ini
 echo "Simulated transmitter on $run/ttyKESTRIN."
 echo "Change the gas it sees with:  echo 'gas 2000' > $run/sim.ctl  (see its --help)"

@@ -20,18 +20,9 @@ trap cleanup EXIT
 cd "$run"
 # A fixed seed: the same noise, so a retaken picture differs only where the
 # window has changed.
-"$build/tools/transmitter-sim/transmitter-sim" --seed 7 --calibrated --no-stdin \
-    --control sim.ctl --log sim.log ttyKESTRIN >sim.out 2>&1 &
-sim=$!
-for _ in $(seq 50); do
-    grep -q '^ready' sim.out 2>/dev/null && break
-    sleep 0.1
-done
-if ! grep -q '^ready' sim.out; then
-    echo "The simulated transmitter did not start:" >&2
-    cat sim.out >&2
-    exit 1
-fi
+# shellcheck source=simulator.sh
+source "$root/scripts/simulator.sh"
+start_simulator "$build" --seed 7 --calibrated
 # The settings file is named after the program that reads it.
 printf 'COM1:9600,N,8,1' >kestrin-screenshots.ini
 echo "Taking the pictures (about three minutes)..."
