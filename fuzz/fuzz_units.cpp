@@ -7,6 +7,7 @@
 #include "ambient/corrected_concentration.h"
 #include "ambient/units.h"
 #include "calibration/span_point.h"
+#include "link/command_set.h"
 #include "fuzz_check.h"
 #include "shell/leading_number.h"
 #include "shell/number_format.h"
@@ -61,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const double rxMean = LeadingNumber(text(7));
     const auto result = computeSpanTS({read.value_or(0), span, t0, r0, txMean, rxMean, 0.2});
     if (const double *ts = std::get_if<double>(&result)) {
-        FUZZ_CHECK(std::isfinite(*ts) && *ts > 0 && *ts <= largestSignal);
+        FUZZ_CHECK(std::isfinite(*ts) && *ts > 0 && *ts <= Transmitter::LargestValue);
         FUZZ_CHECK(usableConcentration(read.value_or(0)) && usableConcentration(span));
     }
     return 0;
