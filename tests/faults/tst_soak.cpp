@@ -166,13 +166,8 @@ void Soak::answer(const QByteArray &command)
             t.queue("X", {{m_reply.bytes}, m_reply.delay});
         else
             t.queueSilence("X");
-    } else if (command.size() > 2 && (command.startsWith("T0") || command.startsWith("R0"))) {
-        // Values are acknowledged at once, straight onto the line: a script
-        // for each value would grow with every store. The scripted
-        // transmitter answers the queries, SAVE and NOTEST itself.
-        f.fake.clock.schedule(
-            5, [this, reply = ScriptedTransmitter::frame(command)] { f.fake.port.deliver(reply); });
     }
+    // Values, SAVE and NOTEST are acknowledged by the scripted transmitter.
 }
 
 PollReply Soak::nextReply()

@@ -2,12 +2,21 @@
 
 #include "link/line_log.h"
 #include "link/line_monitor.h"
-#include "test_main.h"
 #include "window_fixture.h"
 
 #include <QAction>
 #include <QClipboard>
 #include <QMenuBar>
+#include <QTest>
+
+namespace {
+
+LineMonitor *monitorOf(MainWindow &w)
+{
+    return w.findChild<LineMonitor *>(QStringLiteral("lineMonitor"));
+}
+
+} // namespace
 
 class LineMonitorTest : public QObject {
     Q_OBJECT
@@ -20,19 +29,15 @@ private slots:
     void logKeepsTheNewestEntriesUpToItsCapacity();
     void monitorShowsTheExactBytesOfAnExchange();
     void lateReplyShowsWhenItCameNotWithTheNextCommand();
-    void monitorShowsTheBackspaceOfAPortChoice();
-    void monitorIsHiddenUntilAskedForAndAddsNoMenu();
-    void copyPutsTheWholeLogOnTheClipboard();
+    void monitorIsHiddenUntilAskedForAndSendsNothing();
 };
 
 void LineMonitorTest::controlCharactersAreWrittenOut_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("command") << QByteArray("X\r") << "X<CR>";
     QTest::newRow("line end and prompt") << QByteArray("\r\n>") << "<CR><LF>>";
-    QTest::newRow("end of text") << QByteArray("\x03") << "<ETX>";
-    QTest::newRow("backspace") << QByteArray("\b") << "<BS>";
+    QTest::newRow("end of text and backspace") << QByteArray("\x03\b") << "<ETX><BS>";
     QTest::newRow("tab between fields") << QByteArray("  1234\t  5678") << "  1234<TAB>  5678";
     QTest::newRow("other control and high bytes")
         << QByteArray("\x00\x1b\x7f\xff", 4) << "<00><1B><7F><FF>";
@@ -97,15 +102,20 @@ void LineMonitorTest::monitorShowsTheExactBytesOfAnExchange()
     f.transmitter.queue("X", {{reply.left(10), reply.mid(10)}, 5});
     f.startLinked();
     f.poll();
+    f.fake.clock.advance(1234);
+    f.w().menuCom[2]->trigger();
 
-    auto *monitor = f.w().findChild<LineMonitor *>(QStringLiteral("lineMonitor"));
-    QVERIFY(monitor);
     const QString expected = QStringLiteral(
         "14:05:00.000  -> <ETX>\n"
         "14:05:02.000  -> X<CR>\n"
-        "14:05:02.005  <- X<CR><LF>  1234<TAB>  5678<TAB>   410    412            <CR><LF>>");
-    QCOMPARE(monitor->shownText(), expected);
-    QCOMPARE(monitor->log().text(), expected + u'\n');
+        "14:05:02.005  <- X<CR><LF>  1234<TAB>  5678<TAB>   410    412            <CR><LF>>\n"
+        "14:05:03.244  -> <BS>");
+    QCOMPARE(monitorOf(f.w())->shownText(), expected);
+    QCOMPARE(monitorOf(f.w())->log().text(), expected + u'\n');
+    // Copy All puts the whole log on the clipboard.
+    QGuiApplication::clipboard()->clear();
+    monitorOf(f.w())->copyAll();
+    QCOMPARE(QGuiApplication::clipboard()->text(), expected + u'\n');
 }
 
 void LineMonitorTest::lateReplyShowsWhenItCameNotWithTheNextCommand()
@@ -120,10 +130,8 @@ void LineMonitorTest::lateReplyShowsWhenItCameNotWithTheNextCommand()
     QCOMPARE(f.w().RxBuffer, QByteArray("X\r\n>"));
     f.fake.clock.advance(10);
     QCOMPARE(f.transmitter.commands.size(), 2);
-
-    auto *monitor = f.w().findChild<LineMonitor *>(QStringLiteral("lineMonitor"));
     // The wait gave up at 02.500; the reply came at 02.600, the next poll at 04.500.
-    QCOMPARE(monitor->shownText(),
+    QCOMPARE(monitorOf(f.w())->shownText(),
              QStringLiteral("14:05:00.000  -> <ETX>\n"
                             "14:05:02.000  -> X<CR>\n"
                             "14:05:02.600  <- X<CR><LF>>\n"
@@ -131,55 +139,23 @@ void LineMonitorTest::lateReplyShowsWhenItCameNotWithTheNextCommand()
                             "14:05:04.505  <- X<CR><LF>>"));
 }
 
-void LineMonitorTest::monitorShowsTheBackspaceOfAPortChoice()
-{
-    WindowFixture f;
-    f.start();
-    f.fake.clock.advance(1234);
-    f.w().menuCom[2]->trigger();
-    auto *monitor = f.w().findChild<LineMonitor *>(QStringLiteral("lineMonitor"));
-    QCOMPARE(monitor->shownText(), QStringLiteral("14:05:01.234  -> <BS>"));
-}
-
-void LineMonitorTest::monitorIsHiddenUntilAskedForAndAddsNoMenu()
+void LineMonitorTest::monitorIsHiddenUntilAskedForAndSendsNothing()
 {
     LinkedWindowFixture f;
-    f.transmitter.setReading(20000, 30000, 410, 412);
     f.startLinked();
     const int menus = f.w().menuBar()->actions().size();
-    auto *monitor = f.w().findChild<LineMonitor *>(QStringLiteral("lineMonitor"));
+    LineMonitor *monitor = monitorOf(f.w());
     QVERIFY(monitor->isHidden());
     auto *open = f.w().findChild<QAction *>(QStringLiteral("lineMonitorAction"));
-    QVERIFY(open);
     QCOMPARE(open->shortcut(), QKeySequence(QStringLiteral("Ctrl+L")));
     open->trigger();
     QVERIFY(!monitor->isHidden());
     QCOMPARE(f.w().menuBar()->actions().size(), menus);
-
     // Watching the line puts nothing more on it.
     f.polls(5);
     QCOMPARE(f.fake.port.written, QByteArray("X\r").repeated(5));
     QCOMPARE(monitor->log().entries().size(), 1u + 2 * 5);
 }
 
-void LineMonitorTest::copyPutsTheWholeLogOnTheClipboard()
-{
-    LinkedWindowFixture f;
-    f.transmitter.setReading(20000, 30000, 410, 412);
-    f.startLinked();
-    f.polls(3);
-    auto *monitor = f.w().findChild<LineMonitor *>(QStringLiteral("lineMonitor"));
-    QGuiApplication::clipboard()->clear();
-    monitor->copyAll();
-    const QString copied = QGuiApplication::clipboard()->text();
-    QCOMPARE(copied, monitor->log().text());
-    QCOMPARE(copied.count(u'\n'), 7);
-    QVERIFY(copied.startsWith(QStringLiteral("14:05:00.000  -> <ETX>\n14:05:02.000  -> X<CR>\n")));
-}
-
-int main(int argc, char *argv[])
-{
-    return runTests<LineMonitorTest>(argc, argv);
-}
-
+QTEST_MAIN(LineMonitorTest)
 #include "tst_line_monitor.moc"

@@ -1,61 +1,49 @@
-#include "tst_command_set.h"
-#include "tst_qt_serial_port.h"
-#include "tst_reply_wait.h"
+// Choosing, closing and losing the serial port from the window, and the real
+// Qt serial port underneath on a pseudo-terminal.
 
-#include "test_main.h"
+#include "platform/qt_serial_port.h"
+#include "pseudo_terminal.h"
 #include "window_fixture.h"
 
 #include <QAction>
+#include <QSignalSpy>
+#include <QTest>
 
 class PortSelectionTest : public QObject {
     Q_OBJECT
 
 private slots:
     void choosingAPortWritesOneBackspaceAndTheSettingsFile();
-    void choosingTheOpenPortAgainReopensIt();
     void choosingAMissingPortClosesTheOpenOne();
     void closingThePortDeletesTheSettingsFile();
     void portOperationsAreRefusedDuringCalibration_data();
     void portOperationsAreRefusedDuringCalibration();
-    void unwritableSettingsFileIsReportedWithoutBeep();
-    void refusedClickKeepsCheckMarks();
-    void vanishedDeviceShowsThePortClosed();
+    void settingsTextsAreCheckedLikeTheSerialService_data();
+    void settingsTextsAreCheckedLikeTheSerialService();
+    void portNumberNamesTheConfiguredDevice();
+    void realPortOnAPseudoTerminal();
 };
 
 void PortSelectionTest::choosingAPortWritesOneBackspaceAndTheSettingsFile()
 {
     WindowFixture f;
     f.start();
-    f.w().menuCom[3]->trigger();
-    QCOMPARE(f.fake.port.written, QByteArray("\b"));
-    QCOMPARE(f.fake.port.commPort(), 3);
-    QCOMPARE(readFile(QStringLiteral("kestrin.ini")), QByteArray("COM3:9600,N,8,1"));
-    QVERIFY(f.w().menuCom[3]->isChecked());
-    QVERIFY(f.w().menuCloseComPort->isEnabled());
-    QCOMPARE(f.w().Status->text(), QStringLiteral("Com Port is Open"));
-    QCOMPARE(statusColour(f.w().Status), 0);
+    MainWindow &w = f.w();
+    // Choosing the open port again closes and reopens it.
+    for (int port : {3, 1, 1}) {
+        w.menuCom[size_t(port)]->trigger();
+        QCOMPARE(readFile(QStringLiteral("kestrin.ini")),
+                 QStringLiteral("COM%1:9600,N,8,1").arg(port).toLatin1());
+        for (int n = 1; n <= 4; ++n)
+            QCOMPARE(w.menuCom[size_t(n)]->isChecked(), n == port);
+    }
+    QCOMPARE(f.fake.port.written, QByteArray("\b\b\b"));
+    QCOMPARE(f.fake.port.opens.mid(4), (QList<int> {3, 1, 1}));
+    QCOMPARE(f.fake.port.closes, 4 + 2);
+    QVERIFY(w.menuCloseComPort->isEnabled());
+    QCOMPARE(w.Status->text(), QStringLiteral("Com Port is Open"));
+    QCOMPARE(statusColour(w.Status), 0);
     QVERIFY(f.fake.dialogs.shown.isEmpty());
-
-    // Switching ports moves the check mark and rewrites the file.
-    f.w().menuCom[1]->trigger();
-    QVERIFY(!f.w().menuCom[3]->isChecked());
-    QVERIFY(f.w().menuCom[1]->isChecked());
-    QCOMPARE(readFile(QStringLiteral("kestrin.ini")), QByteArray("COM1:9600,N,8,1"));
-    QCOMPARE(f.fake.port.written, QByteArray("\b\b"));
-}
-
-void PortSelectionTest::choosingTheOpenPortAgainReopensIt()
-{
-    WindowFixture f;
-    writeFile(QStringLiteral("kestrin.ini"), "COM2:1200,o,8,2");
-    f.start();
-    const int closesBefore = f.fake.port.closes;
-    f.w().menuCom[2]->trigger();
-    QCOMPARE(f.fake.port.closes, closesBefore + 1);
-    QVERIFY(f.fake.port.isOpen());
-    QVERIFY(f.w().menuCom[2]->isChecked());
-    QCOMPARE(f.fake.port.written, QByteArray("\x03\b"));
-    QCOMPARE(readFile(QStringLiteral("kestrin.ini")), QByteArray("COM2:1200,O,8,2"));
 }
 
 void PortSelectionTest::choosingAMissingPortClosesTheOpenOne()
@@ -89,94 +77,116 @@ void PortSelectionTest::closingThePortDeletesTheSettingsFile()
     QCOMPARE(f.w().ppmDisplay->text(), QStringLiteral("????"));
     QCOMPARE(f.w().Status->text(), QStringLiteral("Com Port is Closed"));
     QCOMPARE(statusColour(f.w().Status), 255);
-
-    // The next start finds no file and opens no port.
-    f.window.reset();
-    f.start();
-    QCOMPARE(f.w().Status->text(), QStringLiteral("Com Port Closed"));
-    QVERIFY(!f.fake.port.isOpen());
 }
 
 void PortSelectionTest::portOperationsAreRefusedDuringCalibration_data()
 {
     QTest::addColumn<bool>("zeroRun");
-    QTest::addColumn<bool>("closeItem");
-    QTest::newRow("zero run, Com item") << true << false;
-    QTest::newRow("span run, Com item") << false << false;
-    QTest::newRow("zero run, close") << true << true;
-    QTest::newRow("span run, close") << false << true;
+    QTest::addColumn<int>("item"); // 0: Close Com Port
+    QTest::newRow("zero run, another port") << true << 2;
+    QTest::newRow("span run, another port") << false << 2;
+    // The click must not take the check mark away either.
+    QTest::newRow("zero run, the open port") << true << 1;
+    QTest::newRow("zero run, close") << true << 0;
+    QTest::newRow("span run, close") << false << 0;
 }
 
 void PortSelectionTest::portOperationsAreRefusedDuringCalibration()
 {
     QFETCH(bool, zeroRun);
-    QFETCH(bool, closeItem);
+    QFETCH(int, item);
     WindowFixture f;
     writeFile(QStringLiteral("kestrin.ini"), "COM1:9600,N,8,1");
     f.start();
-    (zeroRun ? f.w().ZeroCalibrationRunning : f.w().SpanCalibrationRunning) = true;
-    const QByteArray wireBefore = f.fake.port.written;
-    (closeItem ? f.w().menuCloseComPort : f.w().menuCom[2])->trigger();
+    MainWindow &w = f.w();
+    (zeroRun ? w.ZeroCalibrationRunning : w.SpanCalibrationRunning) = true;
+    (item ? w.menuCom[size_t(item)] : w.menuCloseComPort)->trigger();
     QCOMPARE(f.fake.dialogs.messageTexts(), QStringList {"Not possible during calibration!"});
     QCOMPARE(f.fake.desktop.beeps, 1);
     QVERIFY(f.fake.port.isOpen());
     QCOMPARE(f.fake.port.commPort(), 1);
-    QCOMPARE(f.fake.port.written, wireBefore);
-    QVERIFY(f.w().menuCom[1]->isChecked());
-    QVERIFY(!f.w().menuCom[2]->isChecked());
+    QCOMPARE(f.fake.port.written, QByteArray("\x03"));
+    for (int n = 1; n <= 4; ++n)
+        QCOMPARE(w.menuCom[size_t(n)]->isChecked(), n == 1);
     QCOMPARE(readFile(QStringLiteral("kestrin.ini")), QByteArray("COM1:9600,N,8,1"));
 }
 
-void PortSelectionTest::unwritableSettingsFileIsReportedWithoutBeep()
+void PortSelectionTest::settingsTextsAreCheckedLikeTheSerialService_data()
 {
-    WindowFixture f;
-    f.start();
-    QVERIFY(QDir().mkdir(QStringLiteral("kestrin.ini")));
-    f.w().menuCom[2]->trigger();
-    QCOMPARE(f.fake.dialogs.messageTexts(), QStringList {"Failed to save com settings"});
-    QCOMPARE(f.fake.desktop.beeps, 0);
-    // The port stays open and checked.
-    QVERIFY(f.fake.port.isOpen());
-    QVERIFY(f.w().menuCom[2]->isChecked());
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("even, 7 bits, 2 stop") << "19200,E,7,2" << true;
+    QTest::newRow("one and a half stop") << "1200,o,5,1.5" << true;
+    QTest::newRow("mark and space") << "4800,m,8,1" << true;
+    QTest::newRow("line end after") << "9600,N,8,1\r\n" << false;
+    QTest::newRow("blank inside") << "9600, N,8,1" << false;
+    QTest::newRow("odd baud") << "9601,N,8,1" << false;
+    QTest::newRow("unknown parity") << "9600,X,8,1" << false;
+    QTest::newRow("nine data bits") << "9600,N,9,1" << false;
+    QTest::newRow("three stop bits") << "9600,N,8,3" << false;
+    QTest::newRow("missing part") << "9600,N,8" << false;
+    QTest::newRow("empty") << "" << false;
 }
 
-void PortSelectionTest::refusedClickKeepsCheckMarks()
+void PortSelectionTest::settingsTextsAreCheckedLikeTheSerialService()
 {
-    // Clicking the checked item of the open port during a run must not take
-    // its check mark away, nor may a click on another item add one.
-    WindowFixture f;
-    writeFile(QStringLiteral("kestrin.ini"), "COM1:9600,N,8,1");
-    f.start();
-    f.w().ZeroCalibrationRunning = true;
-    f.w().menuCom[1]->trigger();
-    QVERIFY(f.w().menuCom[1]->isChecked());
-    f.w().menuCom[3]->trigger();
-    QVERIFY(!f.w().menuCom[3]->isChecked());
+    QFETCH(QString, text);
+    QFETCH(bool, accepted);
+    QtSerialPort port;
+    QCOMPARE(port.settings(), QStringLiteral("9600,n,8,1"));
+    QCOMPARE(port.setSettings(text), accepted);
+    QCOMPARE(port.settings(), accepted ? text : QStringLiteral("9600,n,8,1"));
 }
 
-void PortSelectionTest::vanishedDeviceShowsThePortClosed()
+void PortSelectionTest::portNumberNamesTheConfiguredDevice()
 {
-    WindowFixture f;
-    writeFile(QStringLiteral("kestrin.ini"), "COM1:9600,N,8,1");
-    f.start();
-    f.fake.port.vanish();
-    QVERIFY(!f.w().menuCom[1]->isChecked());
-    QVERIFY(!f.w().menuCloseComPort->isEnabled());
-    QCOMPARE(f.w().Status->text(), QStringLiteral("Com Port is Closed"));
-    QCOMPARE(statusColour(f.w().Status), 255);
-    QCOMPARE(f.w().ppmDisplay->text(), QStringLiteral("????"));
-    QCOMPARE(f.fake.desktop.beeps, 1);
-    // The technician did not close the port: the next start tries it again.
-    QCOMPARE(readFile(QStringLiteral("kestrin.ini")), QByteArray("COM1:9600,N,8,1"));
-    // Once the device is back, choosing the port works again.
-    f.w().menuCom[1]->trigger();
-    QVERIFY(f.fake.port.isOpen());
-    QVERIFY(f.w().menuCom[1]->isChecked());
+    qputenv("KESTRIN_COM2", "/dev/ttyUSB7");
+    QCOMPARE(QtSerialPort::devicePath(2), QStringLiteral("/dev/ttyUSB7"));
+    qunsetenv("KESTRIN_COM2");
+    QCOMPARE(QtSerialPort::devicePath(2), QStringLiteral("/dev/ttyS1"));
+    QtSerialPort port;
+    QVERIFY(!port.setCommPort(0));
+    QVERIFY(port.setCommPort(4));
+    QCOMPARE(port.commPort(), 4);
 }
 
-int main(int argc, char *argv[])
+void PortSelectionTest::realPortOnAPseudoTerminal()
 {
-    return runTests<PortSelectionTest, QtSerialPortTest, ReplyWaitTest, CommandSetTest>(argc, argv);
+    PseudoTerminal line;
+    QVERIFY(line.isValid());
+    qputenv("KESTRIN_COM1", line.slavePath().toLocal8Bit());
+    QtSerialPort port;
+    QVERIFY(port.setCommPort(1));
+    QVERIFY(port.open());
+    QVERIFY(!port.setCommPort(2)); // not while open
+    // A port in use cannot be opened a second time.
+    QtSerialPort second;
+    QVERIFY(second.setCommPort(1));
+    QVERIFY(!second.open());
+
+    QVERIFY(port.write(QByteArray("X\r\x03\b", 4)));
+    QCOMPARE(line.read(), QByteArray("X\r\x03\b", 4));
+    QSignalSpy ready(&port, &SerialPort::readyRead);
+    QVERIFY(line.write("X\r\n\t1\r\n>"));
+    QVERIFY(ready.wait(2000));
+    QByteArray received = port.readAll();
+    QTRY_COMPARE_WITH_TIMEOUT((received += port.readAll()), QByteArray("X\r\n\t1\r\n>"), 2000);
+
+    // The far end goes away: the port closes itself, once, with no storm of errors.
+    QSignalSpy lost(&port, &SerialPort::lost);
+    line.hangUp();
+    QVERIFY(lost.wait(2000));
+    QVERIFY(!port.isOpen());
+    QVERIFY(!port.write("X\r"));
+    QTest::qWait(100);
+    QCOMPARE(lost.size(), 1);
+
+    qputenv("KESTRIN_COM1", "/dev/kestrin-no-such-device");
+    QtSerialPort missing;
+    QVERIFY(missing.setCommPort(1));
+    QVERIFY(!missing.open());
+    qunsetenv("KESTRIN_COM1");
 }
 
+QTEST_MAIN(PortSelectionTest)
 #include "tst_port_selection.moc"

@@ -1,5 +1,7 @@
-#include "tst_settings_file.h"
+// Start-up and shutdown of the window: its controls, the remembered port, Exit,
+// About and Help.
 
+#include "shell/settings_file.h"
 #include "test_main.h"
 #include "window_fixture.h"
 
@@ -13,56 +15,34 @@ class StartupTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void controlsHaveTheirNamesCaptionsAndStates();
+    void controlsHaveTheirCaptionsAndStates();
     void menusHoldTheirItemsInOrder();
-    void startupWithoutSettingsFileShowsPortClosed();
-    void startupOpensRememberedPortWithEndOfText();
-    void startupRefusesSettingsWithLineEnd();
-    void startupReportsPortHeldByAnotherProgram();
-    void startupReportsPortDigitThatIsNoPort();
-    void startupWritesEntriesAndCentresWindow();
-    void exitIsRefusedDuringCalibration();
-    void closingTheWindowClosesThePort();
-    void aboutShowsTwoLinesWithOneCarriageReturn();
-    void helpOpensTheExecutablesHelpFile();
+    void startupOpensTheRememberedPort_data();
+    void startupOpensTheRememberedPort();
+    void settingsTextNamesPortAndSettings_data();
+    void settingsTextNamesPortAndSettings();
+    void exitIsRefusedDuringCalibrationButClosingIsNot();
+    void aboutAndHelp();
 };
 
-void StartupTest::controlsHaveTheirNamesCaptionsAndStates()
+void StartupTest::controlsHaveTheirCaptionsAndStates()
 {
     WindowFixture f;
     f.start();
     MainWindow &w = f.w();
     QCOMPARE(w.windowTitle(), QStringLiteral("Calibrator Kestrin"));
-
     const QList<std::pair<const char *, QString>> labels {
-        {"Status", "Com Port Closed"},
-        {"CorrectedConcentration", "2000"},
-        {"TemperatureLabel", "°C"},
-        {"PressureLabel", "hPa"},
-        {"Label44", "Span Gas"},
-        {"Label6", "Temperature"},
-        {"Label5", "Pressure"},
-        {"Label7", "Corrected"},
-        {"Label8", "ppm"},
-        {"Label9", "ppm"},
-        {"ppmDisplay", "-----"},
-        {"ppmText", "ppm "},
-        {"Label1(0)", "Rx ="},
-        {"Label1(1)", "avg ="},
-        {"Label1(2)", "Tx ="},
+        {"TemperatureLabel", "°C"}, {"PressureLabel", "hPa"}, {"Label44", "Span Gas"},
+        {"Label6", "Temperature"},  {"Label5", "Pressure"},   {"Label7", "Corrected"},
+        {"Label8", "ppm"},          {"Label9", "ppm"},        {"ppmText", "ppm "},
+        {"Label1(0)", "Rx ="},      {"Label1(1)", "avg ="},   {"Label1(2)", "Tx ="},
         {"Label1(3)", "ppm ="},
-        {"RxLabel", "--"},
-        {"avgLabel", "--"},
     };
     for (const auto &[name, caption] : labels) {
         auto *label = w.findChild<QLabel *>(QLatin1String(name));
         QVERIFY2(label, name);
         QCOMPARE(label->text(), caption);
     }
-    for (const char *hidden : {"Label1(0)", "Label1(1)", "Label1(2)", "Label1(3)", "RxLabel",
-                               "TxLabel", "ppmLabel", "avgLabel"})
-        QVERIFY2(w.findChild<QLabel *>(QLatin1String(hidden))->isHidden(), hidden);
-
     const QList<std::tuple<const char *, QString, QString, bool>> buttons {
         {"ZeroButton", "&Zero", "Start Zero Calibration", true},
         {"CancelButton", "&Cancel", "Stop Calibration", false},
@@ -75,21 +55,15 @@ void StartupTest::controlsHaveTheirNamesCaptionsAndStates()
         QCOMPARE(button->toolTip(), tip);
         QCOMPARE(button->isEnabled(), enabled);
     }
-    QCOMPARE(w.findChild<QLineEdit *>(QStringLiteral("SpanGasConcentration"))->text(),
-             QStringLiteral("2000"));
     for (const char *frame :
          {"StatusFrame", "AmbientSettingsFrame", "CO2displayFrame", "CalibrartionControlFrame"})
         QVERIFY2(w.findChild<QWidget *>(QLatin1String(frame)), frame);
-
-    QCOMPARE(w.Timer1->interval(), 2000);
-    QVERIFY(w.Timer1->isEnabled());
-    QCOMPARE(w.TimeOutTimer->interval(), 1000);
-    QVERIFY(!w.TimeOutTimer->isEnabled());
-    QCOMPARE(w.NumberOfSamples, 100.0);
-    QCOMPARE(w.TubeCoefficient, 0.2);
-    QCOMPARE(w.CommandTerminator, QStringLiteral("\r"));
-    QCOMPARE(w.LineFeed, QStringLiteral("\n"));
-    QCOMPARE(w.SettingsFileName, QStringLiteral("kestrin.ini"));
+    QCOMPARE(w.findChild<QLineEdit *>(QStringLiteral("SpanGasConcentration"))->text(),
+             QStringLiteral("2000"));
+    QCOMPARE(w.PressureText->text() + u'|' + w.TemperatureText->text(),
+             QStringLiteral("1013|25.0"));
+    // Centred on the screen.
+    QCOMPARE(w.pos(), QPoint((1024 - w.width()) / 2, (768 - w.height()) / 2));
 }
 
 void StartupTest::menusHoldTheirItemsInOrder()
@@ -131,163 +105,135 @@ void StartupTest::menusHoldTheirItemsInOrder()
     QCOMPARE(layout, expected);
 }
 
-void StartupTest::startupWithoutSettingsFileShowsPortClosed()
+void StartupTest::startupOpensTheRememberedPort_data()
 {
-    WindowFixture f;
-    f.fake.port.existing = {1, 3};
-    f.start();
-    MainWindow &w = f.w();
-    QCOMPARE(w.Status->text(), QStringLiteral("Com Port Closed"));
-    QCOMPARE(statusColour(w.Status), 255);
-    QVERIFY(!f.fake.port.isOpen());
-    for (int n = 1; n <= 4; ++n)
-        QVERIFY(!w.menuCom[size_t(n)]->isChecked());
-    QVERIFY(!w.menuCloseComPort->isEnabled());
-    // The probe greys out the ports that cannot be opened, and leaves none open.
-    QVERIFY(w.menuCom[1]->isEnabled());
-    QVERIFY(!w.menuCom[2]->isEnabled());
-    QVERIFY(w.menuCom[3]->isEnabled());
-    QVERIFY(!w.menuCom[4]->isEnabled());
-    QCOMPARE(f.fake.port.opens, (QList<int> {1, 3}));
-    QCOMPARE(f.fake.port.closes, 2);
-    QVERIFY(f.fake.port.written.isEmpty());
-    QVERIFY(f.fake.dialogs.shown.isEmpty());
-    QCOMPARE(f.fake.desktop.beeps, 0);
+    QTest::addColumn<QByteArray>("file"); // null: none
+    QTest::addColumn<QList<int>>("held"); // ports another program holds
+    QTest::addColumn<int>("opened"); // 0: none
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<int>("colour");
+    QTest::addColumn<QString>("usable"); // the enabled Com items
+
+    const QString invalid = QStringLiteral("Invalid Com Settings, Select a Free Com Port");
+    const QString openError
+        = QStringLiteral("Error during opening the port, Select a Free Com Port");
+    QTest::newRow("no settings file") << QByteArray() << QList<int> {2, 4} << 0 << ""
+                                      << "Com Port Closed" << 255 << "1010";
+    QTest::newRow("free port") << QByteArray("COM2:19200,E,7,1") << QList<int> {} << 2 << ""
+                               << "Com Port is Open" << 0 << "1111";
+    QTest::newRow("line end after the settings")
+        << QByteArray("COM1:9600,N,8,1\r\n") << QList<int> {} << 0 << invalid << "Status Info" << 0
+        << "1111";
+    QTest::newRow("port held by another program") << QByteArray("COM3:9600,N,8,1") << QList<int> {3}
+                                                  << 0 << openError << "Status Info" << 0 << "1101";
+    QTest::newRow("no port digit") << QByteArray("COMx:9600,N,8,1") << QList<int> {} << 0
+                                   << openError << "Status Info" << 0 << "1111";
 }
 
-void StartupTest::startupOpensRememberedPortWithEndOfText()
+void StartupTest::startupOpensTheRememberedPort()
 {
+    QFETCH(QByteArray, file);
+    QFETCH(QList<int>, held);
+    QFETCH(int, opened);
+    QFETCH(QString, message);
+    QFETCH(QString, status);
+    QFETCH(int, colour);
+    QFETCH(QString, usable);
     WindowFixture f;
-    writeFile(QStringLiteral("kestrin.ini"), "COM2:19200,E,7,1");
+    if (!file.isNull())
+        writeFile(QStringLiteral("kestrin.ini"), file);
+    f.fake.port.heldByOthers = {held.begin(), held.end()};
     f.start();
     MainWindow &w = f.w();
-    QVERIFY(f.fake.port.isOpen());
-    QCOMPARE(f.fake.port.commPort(), 2);
-    QCOMPARE(f.fake.port.settings(), QStringLiteral("19200,E,7,1"));
-    QCOMPARE(f.fake.port.written, QByteArray("\x03"));
-    QVERIFY(w.menuCom[2]->isChecked());
-    QVERIFY(!w.menuCom[1]->isChecked());
-    QVERIFY(w.menuCloseComPort->isEnabled());
-    QCOMPARE(w.Status->text(), QStringLiteral("Com Port is Open"));
-    QCOMPARE(statusColour(w.Status), 0);
-    QVERIFY(f.fake.dialogs.shown.isEmpty());
+
+    QCOMPARE(f.fake.dialogs.messageTexts(),
+             message.isEmpty() ? QStringList() : QStringList(message));
+    QCOMPARE(f.fake.desktop.beeps, message.isEmpty() ? 0 : 1);
+    QCOMPARE(w.Status->text(), status);
+    QCOMPARE(statusColour(w.Status), colour);
+    QCOMPARE(f.fake.port.isOpen(), opened > 0);
+    // The end-of-text character goes out first, and only on a port that opened.
+    QCOMPARE(f.fake.port.written, QByteArray(opened > 0 ? "\x03" : ""));
+    QString enabled;
+    for (int n = 1; n <= 4; ++n) {
+        QCOMPARE(w.menuCom[size_t(n)]->isChecked(), n == opened);
+        enabled += w.menuCom[size_t(n)]->isEnabled() ? u'1' : u'0';
+    }
+    QCOMPARE(enabled, usable);
+    QCOMPARE(w.menuCloseComPort->isEnabled(), opened > 0);
+    if (opened)
+        QCOMPARE(f.fake.port.settings(), QStringLiteral("19200,E,7,1"));
     // Start-up only reads the file.
-    QCOMPARE(readFile(QStringLiteral("kestrin.ini")), QByteArray("COM2:19200,E,7,1"));
+    QCOMPARE(readFile(QStringLiteral("kestrin.ini")), file);
 }
 
-void StartupTest::startupRefusesSettingsWithLineEnd()
+void StartupTest::settingsTextNamesPortAndSettings_data()
 {
-    WindowFixture f;
-    writeFile(QStringLiteral("kestrin.ini"), "COM1:9600,N,8,1\r\n");
-    f.start();
-    QCOMPARE(f.fake.dialogs.messageTexts(),
-             QStringList {"Invalid Com Settings, Select a Free Com Port"});
-    QCOMPARE(f.fake.dialogs.shown[0].title, QStringLiteral("Kestrin"));
-    QCOMPARE(f.fake.desktop.beeps, 1);
-    QCOMPARE(f.w().Status->text(), QStringLiteral("Status Info"));
-    QVERIFY(!f.fake.port.isOpen());
-    QVERIFY(f.fake.port.written.isEmpty());
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("number");
+    QTest::addColumn<QString>("settings");
+    QTest::newRow("usual") << QByteArray("COM2:9600,N,8,1") << 2 << "9600,N,8,1";
+    QTest::newRow("line end kept") << QByteArray("COM1:9600,N,8,1\r\n") << 1 << "9600,N,8,1\r\n";
+    QTest::newRow("letter for digit") << QByteArray("COMx:9600,N,8,1") << 0 << "9600,N,8,1";
+    QTest::newRow("empty") << QByteArray() << 0 << "";
+    QTest::newRow("too short") << QByteArray("COM3") << 3 << "";
 }
 
-void StartupTest::startupReportsPortHeldByAnotherProgram()
+void StartupTest::settingsTextNamesPortAndSettings()
 {
-    WindowFixture f;
-    writeFile(QStringLiteral("kestrin.ini"), "COM3:9600,N,8,1");
-    f.fake.port.heldByOthers = {3};
-    f.start();
-    MainWindow &w = f.w();
-    QVERIFY(!w.menuCom[3]->isEnabled());
-    QCOMPARE(f.fake.dialogs.messageTexts(),
-             QStringList {"Error during opening the port, Select a Free Com Port"});
-    QCOMPARE(f.fake.desktop.beeps, 1);
-    QVERIFY(!f.fake.port.isOpen());
-    QVERIFY(!w.menuCom[3]->isChecked());
-    QVERIFY(!w.menuCloseComPort->isEnabled());
-    QVERIFY(f.fake.port.written.isEmpty());
+    QFETCH(QByteArray, text);
+    QFETCH(int, number);
+    QFETCH(QString, settings);
+    const RememberedPort port = parseSettingsText(text);
+    QCOMPARE(port.number, number);
+    QCOMPARE(port.settings, settings);
 }
 
-void StartupTest::startupReportsPortDigitThatIsNoPort()
-{
-    WindowFixture f;
-    writeFile(QStringLiteral("kestrin.ini"), "COMx:9600,N,8,1");
-    f.start();
-    QCOMPARE(f.fake.dialogs.messageTexts(),
-             QStringList {"Error during opening the port, Select a Free Com Port"});
-    QVERIFY(!f.fake.port.isOpen());
-}
-
-void StartupTest::startupWritesEntriesAndCentresWindow()
-{
-    WindowFixture f;
-    f.start();
-    MainWindow &w = f.w();
-    QCOMPARE(w.PressureText->text(), QStringLiteral("1013"));
-    QCOMPARE(w.TemperatureText->text(), QStringLiteral("25.0"));
-    QCOMPARE(w.Pressure, 1013.0);
-    QCOMPARE(w.Temperature, 25.0);
-    QCOMPARE(w.x(), (1024 - w.width()) / 2);
-    QCOMPARE(w.y(), (768 - w.height()) / 2);
-}
-
-void StartupTest::exitIsRefusedDuringCalibration()
-{
-    WindowFixture f;
-    f.start();
-    f.w().ZeroCalibrationRunning = true;
-    f.w().menuExit->trigger();
-    QCOMPARE(f.fake.desktop.ended, 0);
-    QCOMPARE(f.fake.dialogs.messageTexts(), QStringList {"Not possible during calibration!"});
-    QCOMPARE(f.fake.desktop.beeps, 1);
-
-    f.w().ZeroCalibrationRunning = false;
-    f.w().SpanCalibrationRunning = true;
-    f.w().menuExit->trigger();
-    QCOMPARE(f.fake.desktop.ended, 0);
-
-    f.w().SpanCalibrationRunning = false;
-    f.w().menuExit->trigger();
-    QCOMPARE(f.fake.desktop.ended, 1);
-}
-
-void StartupTest::closingTheWindowClosesThePort()
+void StartupTest::exitIsRefusedDuringCalibrationButClosingIsNot()
 {
     WindowFixture f;
     writeFile(QStringLiteral("kestrin.ini"), "COM1:9600,N,8,1");
     f.start();
-    f.w().ZeroCalibrationRunning = true; // closing is not refused during a run
-    QVERIFY(f.fake.port.isOpen());
-    QVERIFY(f.w().close());
+    MainWindow &w = f.w();
+    for (bool *running : {&w.ZeroCalibrationRunning, &w.SpanCalibrationRunning}) {
+        *running = true;
+        w.menuExit->trigger();
+        *running = false;
+    }
+    QCOMPARE(f.fake.desktop.ended, 0);
+    QCOMPARE(f.fake.dialogs.messageTexts(),
+             QStringList(2, QStringLiteral("Not possible during calibration!")));
+    QCOMPARE(f.fake.desktop.beeps, 2);
+    w.menuExit->trigger();
+    QCOMPARE(f.fake.desktop.ended, 1);
+
+    w.ZeroCalibrationRunning = true;
+    QVERIFY(w.close());
     QVERIFY(!f.fake.port.isOpen());
     QCOMPARE(readFile(QStringLiteral("kestrin.ini")), QByteArray("COM1:9600,N,8,1"));
 }
 
-void StartupTest::aboutShowsTwoLinesWithOneCarriageReturn()
+void StartupTest::aboutAndHelp()
 {
     WindowFixture f;
     f.start();
     f.w().menuAbout->trigger();
-    QCOMPARE(f.fake.dialogs.shown.size(), 1);
-    const ShownBox &box = f.fake.dialogs.shown[0];
-    QCOMPARE(box.text, QStringLiteral("Calibrator Kestrin\r                    Version 6.10   "));
-    QCOMPARE(box.buttons, MessageButtons::Ok);
-    QCOMPARE(box.icon, MessageIcon::None);
-    QCOMPARE(box.title, QStringLiteral("Kestrin"));
-    QCOMPARE(f.fake.desktop.beeps, 0);
-}
-
-void StartupTest::helpOpensTheExecutablesHelpFile()
-{
-    WindowFixture f;
-    f.start();
     f.w().menuContents->trigger();
-    QCOMPARE(f.fake.dialogs.shown.size(), 1);
-    QCOMPARE(f.fake.dialogs.shown[0].kind, ShownBox::Help);
-    QCOMPARE(f.fake.dialogs.shown[0].text, QStringLiteral("kestrin.HLP"));
+    QCOMPARE(f.fake.dialogs.shown.size(), 2);
+    const ShownBox &about = f.fake.dialogs.shown[0];
+    QCOMPARE(about.text, QStringLiteral("Calibrator Kestrin\r                    Version 6.10   "));
+    QCOMPARE(about.buttons, MessageButtons::Ok);
+    QCOMPARE(about.icon, MessageIcon::None);
+    QCOMPARE(about.title, QStringLiteral("Kestrin"));
+    QCOMPARE(f.fake.desktop.beeps, 0);
+    QCOMPARE(f.fake.dialogs.shown[1].kind, ShownBox::Help);
+    QCOMPARE(f.fake.dialogs.shown[1].text, QStringLiteral("kestrin.HLP"));
 }
 
 int main(int argc, char *argv[])
 {
-    return runTests<StartupTest, SettingsFileTest>(argc, argv);
+    return runTests<StartupTest>(argc, argv);
 }
 
 #include "tst_startup.moc"

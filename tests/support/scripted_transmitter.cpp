@@ -4,10 +4,7 @@ ScriptedTransmitter::ScriptedTransmitter(FakeSerialPort &port, FakeClock &clock)
     : m_port(port), m_clock(clock)
 {
     m_port.onWrite = [this](const QByteArray &bytes) { received(bytes); };
-    // A transmitter that knows the everyday commands.
     setReading(20000, 30000, 400, 400);
-    for (const char *command : {"SAVE", "Save", "NOTEST"})
-        answer(command);
 }
 
 QByteArray ScriptedTransmitter::frame(const QByteArray &command, const QByteArray &text)
@@ -77,6 +74,8 @@ void ScriptedTransmitter::received(const QByteArray &bytes)
             reply = queued->dequeue();
         else if (auto standing = m_standing.find(command); standing != m_standing.end())
             reply = *standing;
+        else
+            reply = Reply {{frame(command)}};
         if (reply)
             send(*reply);
     }

@@ -13,7 +13,9 @@
 
 // A transmitter on the fake port that answers each command from a script:
 // it gathers the bytes up to each carriage return and sends the reply after
-// a delay on the fake clock, whole or in pieces, or stays silent.
+// a delay on the fake clock, whole or in pieces, or stays silent. A command
+// it has no script for is acknowledged (echo and prompt), as the transmitter
+// acknowledges a setting or a store.
 class ScriptedTransmitter {
 public:
     struct Reply {
@@ -28,8 +30,7 @@ public:
     // The 45-byte answer to "X" carrying the four fields in their columns.
     static QByteArray reading(double rx, double tx, double ppm, double avg);
 
-    // Standing answers by command (without its CR); a command with no answer
-    // and nothing queued is met with silence.
+    // Standing answers by command (without its CR).
     void answer(const QByteArray &command, const QByteArray &text = {});
     void answerRaw(const QByteArray &command, const Reply &reply);
     void silence(const QByteArray &command);

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QPushButton>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -66,9 +67,17 @@ struct LinkedWindowFixture : WindowFixture {
     {
         writeFile(QStringLiteral("kestrin.ini"), "COM1:9600,N,8,1");
         start();
+        forget();
+    }
+    // Forgets what has been written, sent, shown and beeped so far.
+    void forget()
+    {
         fake.port.written.clear();
         fake.port.writes.clear();
         transmitter.commands.clear();
+        fake.dialogs.shown.clear();
+        fake.desktop.beeps = 0;
+        fake.desktop.pointerChanges.clear();
     }
     // The next reading poll: the polling timer runs 2000 ms after the end of
     // the previous exchange, which is where the clock stands.
@@ -79,3 +88,10 @@ struct LinkedWindowFixture : WindowFixture {
             poll();
     }
 };
+
+// No run under way, and the buttons as they are between runs.
+inline bool isIdle(const MainWindow &w)
+{
+    return !w.ZeroCalibrationRunning && !w.SpanCalibrationRunning && w.ZeroButton->isEnabled()
+        && w.SpanButton->isEnabled() && !w.CancelButton->isEnabled();
+}
