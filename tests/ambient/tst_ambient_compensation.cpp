@@ -54,7 +54,6 @@ private slots:
     void typingPressureRecomputesAfterEveryCharacter();
     void unitChoiceRewritesEntryAndHeldValue_data();
     void unitChoiceRewritesEntryAndHeldValue();
-    void eachItemChecksItselfAloneInItsGroup_data();
     void eachItemChecksItselfAloneInItsGroup();
 };
 
@@ -65,21 +64,13 @@ void AmbientCompensationTest::labelFollowsTheEntries_data()
 
     using L = QStringList;
     QTest::newRow("start-up") << L {} << "2000";
-    QTest::newRow("cooler") << L {"T=20"} << "2034";
     QTest::newRow("warmer") << L {"T=40"} << "1904";
     QTest::newRow("lower pressure") << L {"P=1000"} << "1963";
-    QTest::newRow("higher pressure") << L {"P=1050"} << "2112";
-    QTest::newRow("77 Farenheit") << L {"menu_Farenheit", "T=77"} << "2000";
-    QTest::newRow("inHg") << L {"menu_inHg", "P=29.92"} << "2001";
-    QTest::newRow("mmHg") << L {"menu_mmHg", "P=770"} << "2040";
     QTest::newRow("torr as mmHg") << L {"menu_torr", "P=770"} << "2040";
     QTest::newRow("empty pressure") << L {"P="} << "816";
     QTest::newRow("temperature ??.?") << L {"T=??.?"} << "2183";
-    QTest::newRow("pressure ??.?") << L {"P=??.?"} << "816";
     QTest::newRow("comma ends the number") << L {"P=1013,25"} << "2000";
-    QTest::newRow("unit after the number") << L {"P=1013 hPa"} << "2000";
     QTest::newRow("above 1712 hPa") << L {"P=1800"} << "-15810";
-    QTest::newRow("other span gas") << L {"S=1000"} << "1000";
     QTest::newRow("empty span gas") << L {"S=", "T=20", "P=1000"} << "0";
 
     // The quotient without a finite value, and the next change recovering.
@@ -134,7 +125,6 @@ void AmbientCompensationTest::unitChoiceRewritesEntryAndHeldValue_data()
     // From the start-up state, 1013 hPa and 25.0 °C. The entry and the held
     // value are those of the group of the last item chosen.
     using L = QStringList;
-    QTest::newRow("hPa already checked") << L {"menu_hPa"} << "1013.0" << 1013.0 << "2000";
     QTest::newRow("hPa twice") << L {"menu_hPa", "menu_hPa"} << "1013.0" << 1013.0 << "2000";
     QTest::newRow("mbar") << L {"menu_mbar"} << "1013.0" << 1013.0 << "2000";
     QTest::newRow("kPa") << L {"menu_kPa"} << "101.30" << 1013.0 << "2000";
@@ -143,18 +133,11 @@ void AmbientCompensationTest::unitChoiceRewritesEntryAndHeldValue_data()
     QTest::newRow("mmH2O") << L {"menu_mmH2O"} << "10330" << 1013.026945 << "2000";
     QTest::newRow("mmHg") << L {"menu_mmHg"} << "759.8" << 1012.9835952 << "2000";
     QTest::newRow("torr") << L {"menu_torr"} << "759.8" << 1012.9835952 << "2000";
-    QTest::newRow("mmHg, torr") << L {"menu_mmHg", "menu_torr"} << "759.8" << 1012.9835952
-                                << "2000";
     QTest::newRow("psi") << L {"menu_psi"} << "14.692" << 1012.97769844 << "2000";
     // A large span gas lets the rounding of the display show in the label.
     QTest::newRow("inHg, large span gas")
         << L {"S=1000000", "menu_inHg"} << "29.91" << 1012.8686508 << "999812";
-    QTest::newRow("mmH2O, large span gas")
-        << L {"S=1000000", "menu_mmH2O"} << "10330" << 1013.026945 << "1000039";
-    QTest::newRow("psi, large span gas")
-        << L {"S=1000000", "menu_psi"} << "14.692" << 1012.97769844 << "999968";
 
-    QTest::newRow("Celsius already checked") << L {"menu_Celsius"} << "25.0" << 25.0 << "2000";
     QTest::newRow("Farenheit") << L {"menu_Farenheit"} << "77.0" << 25.0 << "2000";
     QTest::newRow("20.3, Farenheit")
         << L {"T=20.3", "menu_Farenheit"} << "68.5" << 20.27777777777778 << "2032";
@@ -193,42 +176,31 @@ void AmbientCompensationTest::unitChoiceRewritesEntryAndHeldValue()
     QCOMPARE(w.CorrectedConcentration->text(), label);
 }
 
-void AmbientCompensationTest::eachItemChecksItselfAloneInItsGroup_data()
-{
-    QTest::addColumn<QString>("item");
-    QTest::addColumn<QString>("caption");
-    const QStringList captions {"hPa", "mbar", "kPa", "inHg", "mmH2O", "mmHg", "torr", "psi"};
-    for (qsizetype i = 0; i < pressureItems.size(); ++i)
-        QTest::newRow(qPrintable(pressureItems[i])) << pressureItems[i] << captions[i];
-    QTest::newRow("menu_Celsius") << "menu_Celsius"
-                                  << "°C";
-    QTest::newRow("menu_Farenheit") << "menu_Farenheit"
-                                    << "°F";
-}
-
 void AmbientCompensationTest::eachItemChecksItselfAloneInItsGroup()
 {
-    QFETCH(QString, item);
-    QFETCH(QString, caption);
-
     WindowFixture f;
     f.start();
     MainWindow &w = f.w();
-    const bool pressure = pressureItems.contains(item);
     // Away from the start-up items first, so a handler that forgets to clear
     // its own group or touches the other one shows up.
-    QVERIFY(perform(w, {"menu_psi", "menu_Farenheit", pressure ? "menu_mmH2O" : "menu_Celsius"}));
-    const QStringList &other = pressure ? temperatureItems : pressureItems;
-    QLineEdit *otherEntry = pressure ? w.TemperatureText : w.PressureText;
-    QLabel *otherCaption = pressure ? w.TemperatureLabel : w.PressureLabel;
-    const QStringList otherChecked = checkedItems(w, other);
-    const QString otherText = otherEntry->text() + otherCaption->text();
+    QVERIFY(perform(w, {"menu_psi", "menu_Farenheit"}));
+    for (const QString &item : pressureItems + temperatureItems) {
+        const bool pressure = pressureItems.contains(item);
+        const QStringList &other = pressure ? temperatureItems : pressureItems;
+        QLineEdit *otherEntry = pressure ? w.TemperatureText : w.PressureText;
+        QLabel *otherCaption = pressure ? w.TemperatureLabel : w.PressureLabel;
+        const QStringList otherChecked = checkedItems(w, other);
+        const QString otherText = otherEntry->text() + otherCaption->text();
 
-    QVERIFY(perform(w, {item}));
-    QCOMPARE(checkedItems(w, pressure ? pressureItems : temperatureItems), QStringList {item});
-    QCOMPARE((pressure ? w.PressureLabel : w.TemperatureLabel)->text(), caption);
-    QCOMPARE(checkedItems(w, other), otherChecked);
-    QCOMPARE(otherEntry->text() + otherCaption->text(), otherText);
+        QVERIFY(perform(w, {item}));
+        QCOMPARE(checkedItems(w, pressure ? pressureItems : temperatureItems), QStringList {item});
+        const QString caption = item == u"menu_Celsius" ? QStringLiteral("°C")
+            : item == u"menu_Farenheit"                ? QStringLiteral("°F")
+                                                       : item.mid(5);
+        QCOMPARE((pressure ? w.PressureLabel : w.TemperatureLabel)->text(), caption);
+        QCOMPARE(checkedItems(w, other), otherChecked);
+        QCOMPARE(otherEntry->text() + otherCaption->text(), otherText);
+    }
 }
 
 int main(int argc, char *argv[])

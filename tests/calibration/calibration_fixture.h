@@ -1,20 +1,15 @@
 #pragma once
 
+#include "golden.h"
 #include "window_fixture.h"
 
 #include <QAction>
-#include <QFile>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QSet>
 #include <QTest>
 
-// A window on a scripted transmitter that knows the calibration queries and
-// acknowledges every value written to it, as the real one does. The test can
-// silence any command, and sees what the window showed when each command
-// arrived.
+// A window on a scripted transmitter that knows the calibration queries. The
+// test sees what the window showed when each command arrived.
 struct CalibrationFixture : LinkedWindowFixture {
-    QSet<QByteArray> unanswered;
     // "command|status text|colour|pointer" at the moment each command arrived.
     QStringList seen;
 
@@ -27,42 +22,23 @@ struct CalibrationFixture : LinkedWindowFixture {
         transmitter.answer("TS", "TSpan = 25500");
         transmitter.answer("RS", "RSpan = 20100");
         transmitter.onCommand = [this](const QByteArray &command) {
-            if (window)
-                seen << QStringLiteral("%1|%2|%3|%4")
-                            .arg(QString::fromLatin1(command), w().Status->text(),
-                                 colourName(statusColour(w().Status)),
-                                 fake.desktop.busy ? u"busy" : u"normal");
-            if (unanswered.contains(command))
-                transmitter.queueSilence(command);
-            else if (isValueWrite(command))
-                transmitter.queue(command, {{ScriptedTransmitter::frame(command)}});
+            if (!window)
+                return;
+            const int colour = statusColour(w().Status);
+            seen << QStringLiteral("%1|%2|%3|%4")
+                        .arg(QString::fromLatin1(command), w().Status->text(),
+                             colour == 0       ? QStringLiteral("black")
+                                 : colour == 255 ? QStringLiteral("red")
+                                 : colour == 16711680 ? QStringLiteral("blue")
+                                                      : QString::number(colour),
+                             fake.desktop.busy ? u"busy" : u"normal");
         };
         startLinked();
     }
 
-    static bool isValueWrite(const QByteArray &command)
-    {
-        return command.size() > 2
-            && (command.startsWith("T0") || command.startsWith("R0") || command.startsWith("TS")
-                || command.startsWith("RS"));
-    }
-
-    static QString colourName(int colour)
-    {
-        return colour == 0       ? QStringLiteral("black")
-            : colour == 255      ? QStringLiteral("red")
-            : colour == 16711680 ? QStringLiteral("blue")
-                                 : QString::number(colour);
-    }
-
-    // Forgets what has been written, shown, beeped and seen so far.
     void forget()
     {
-        fake.port.written.clear();
-        transmitter.commands.clear();
-        fake.dialogs.shown.clear();
-        fake.desktop.beeps = 0;
-        fake.desktop.pointerChanges.clear();
+        LinkedWindowFixture::forget();
         seen.clear();
     }
 
@@ -86,13 +62,6 @@ struct CalibrationFixture : LinkedWindowFixture {
             edit->setText(entry.mid(2));
         }
     }
-
-    bool idle()
-    {
-        return !w().ZeroCalibrationRunning && !w().SpanCalibrationRunning
-            && w().ZeroButton->isEnabled() && w().SpanButton->isEnabled()
-            && !w().CancelButton->isEnabled();
-    }
 };
 
 // One box as "text|buttons|icon|title", the way a failing comparison is read.
@@ -102,38 +71,14 @@ inline QStringList boxes(const FakeDialogs &dialogs)
     for (const ShownBox &box : dialogs.shown) {
         if (box.kind != ShownBox::Message)
             continue;
-        const bool title = box.title == MainWindow::applicationTitle;
         out << QStringLiteral("%1|%2|%3|%4")
                    .arg(QString(box.text).replace(u'\r', QStringLiteral("<CR>")),
                         box.buttons == MessageButtons::Ok ? u"OK" : u"OK+Cancel",
                         box.icon == MessageIcon::Question       ? u"question"
                             : box.icon == MessageIcon::Critical ? u"stop"
                                                                 : u"no icon",
-                        title ? QStringLiteral("app title") : box.title);
+                        box.title == MainWindow::applicationTitle ? QStringLiteral("app title")
+                                                                  : box.title);
     }
     return out;
-}
-
-// The bytes on the wire against a golden file, one command a line in the
-// failure text. KESTRIN_UPDATE_GOLDEN=1 writes the file instead.
-inline QString differenceFromGolden(const QByteArray &actual, const QString &name)
-{
-    const QString path = QStringLiteral(GOLDEN_DIR "/") + name;
-    if (qEnvironmentVariableIsSet("KESTRIN_UPDATE_GOLDEN")) {
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return QStringLiteral("cannot write ") + path;
-        file.write(actual);
-        return {};
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("cannot read ") + path;
-    const QByteArray expected = file.readAll();
-    if (actual == expected)
-        return {};
-    const auto lines
-        = [](QByteArray bytes) { return QString::fromLatin1(bytes.replace("\r", "\\r\n")); };
-    return QStringLiteral("wire differs from %1\n--- expected\n%2--- actual\n%3")
-        .arg(name, lines(expected), lines(actual));
 }

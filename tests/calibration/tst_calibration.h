@@ -6,7 +6,6 @@ class CalibrationRunTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void samplesGiveRunningMeans();
     void runEndsAtTheNumberOfSamples_data();
     void runEndsAtTheNumberOfSamples();
     void loweringTheNumberDuringARunEndsItAtTheNextSample();
@@ -25,14 +24,13 @@ private slots:
     void startNeedsBothZeroParameters();
     void cancelInTheQuestionSendsNothing();
     void startingARunLeavesTheEntriesAlone();
-    void storeStopsAtTheFirstSilence_data();
-    void storeStopsAtTheFirstSilence();
-    void storeSendsWholeNumbers();
+    void storeStopsAtTheFirstFailure_data();
+    void storeStopsAtTheFirstFailure();
     void undoReportsASilentLastNotestInTheStatusOnly();
     void undoDuringALaterRunWritesBackWhatThatRunRead_data();
     void undoDuringALaterRunWritesBackWhatThatRunRead();
-    void closedPortIsReported_data();
-    void closedPortIsReported();
+    void refusedWithoutSending_data();
+    void refusedWithoutSending();
 };
 
 class SpanCalibrationTest : public QObject {
@@ -44,7 +42,6 @@ private slots:
     void spanPointFromTheRun();
     void tenPercentWarning_data();
     void tenPercentWarning();
-    void spanBeforeZeroIsRefused();
     void unusableValuesRefuseTheStart_data();
     void unusableValuesRefuseTheStart();
     void unusableValuesAtTheEndStoreNothing_data();

@@ -18,7 +18,7 @@ void ZeroCalibrationTest::wholeZeroCalibrationAndItsUndo()
     f.poll();
     f.transmitter.setReading(23456, 12345, 0, 0);
     f.poll();
-    QVERIFY(f.idle());
+    QVERIFY(isIdle(f.w()));
     QCOMPARE(f.w().NewT0, QStringLiteral("12346"));
     QCOMPARE(f.w().NewR0, QStringLiteral("23456"));
     QVERIFY(f.w().menuUndoZeroCalibration->isEnabled());
@@ -28,8 +28,7 @@ void ZeroCalibrationTest::wholeZeroCalibrationAndItsUndo()
     // The undo leaves the last run's zero point for the span calibration.
     QCOMPARE(f.w().NewT0, QStringLiteral("12346"));
 
-    const QString wire = differenceFromGolden(f.fake.port.written, "zero_calibration.wire");
-    QVERIFY2(wire.isEmpty(), qPrintable(wire));
+    COMPARE_GOLDEN(f.fake.port.written, "zero_calibration.wire");
     QCOMPARE(f.seen,
              QStringList({
                  "T0|Com Port is Open|black|normal",
@@ -61,53 +60,35 @@ void ZeroCalibrationTest::startNeedsBothZeroParameters_data()
 {
     QTest::addColumn<QByteArray>("t0Reply"); // empty: no reply
     QTest::addColumn<QByteArray>("r0Reply");
-    QTest::addColumn<bool>("started");
     QTest::addColumn<QString>("previousT0");
-    QTest::addColumn<QString>("previousR0");
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<int>("beeps");
+    QTest::addColumn<QString>("message"); // empty: the run starts
 
     const QByteArray r0 = ScriptedTransmitter::frame("R0", "R0 = 20000");
+    const QByteArray t0 = ScriptedTransmitter::frame("T0", "T0 = 30000");
     const QString failed = QStringLiteral("Failed to fetch current Zero parameters, try again");
     const QString silent = QStringLiteral("Transmitter Is Not Responding, Check Com And Cables");
     QTest::newRow("label after any four characters")
-        << QByteArray("wxyzT0 = 12345.6ab>") << r0 << true << "12346"
-        << "20000" << QString() << 0;
+        << QByteArray("wxyzT0 = 12345.6ab>") << r0 << "12346" << QString();
     QTest::newRow("label one place late")
-        << QByteArray("T0 \r\nT0 = 5\r\n>") << r0 << false << "old T0"
-        << "old R0" << failed << 0;
+        << QByteArray("T0 \r\nT0 = 5\r\n>") << r0 << "old T0" << failed;
     // Kept for the undo, an empty or non-numeric value would go out as "T0"
-    // alone (a query) or as "T0abc".
-    QTest::newRow("no value") << ScriptedTransmitter::frame("T0", "T0 = ") << r0 << false
-                              << "old T0"
-                              << "old R0" << failed << 0;
-    QTest::newRow("not a number") << ScriptedTransmitter::frame("T0", "T0 = abc") << r0 << false
-                                  << "old T0"
-                                  << "old R0" << failed << 0;
-    // Read as 0, it would be written back as T00 by an undo.
-    QTest::newRow("too large for a number")
-        << ScriptedTransmitter::frame("T0", "T0 = 1e400") << r0 << false << "old T0"
-        << "old R0" << failed << 0;
-    QTest::newRow("no reply to T0") << QByteArray() << r0 << false << "old T0"
-                                    << "old R0" << silent << 1;
-    QTest::newRow("no reply to R0")
-        << ScriptedTransmitter::frame("T0", "T0 = 30000") << QByteArray() << false << "30000"
-        << "old R0" << silent << 1;
+    // alone (a query) or as "T0abc"; read as 0, 1e400 would go back as T00.
+    for (const char *value : {"", "abc", "1e400"})
+        QTest::addRow("T0 = '%s'", value)
+            << ScriptedTransmitter::frame("T0", QByteArray("T0 = ") + value) << r0 << "old T0"
+            << failed;
+    QTest::newRow("no reply to T0") << QByteArray() << r0 << "old T0" << silent;
+    QTest::newRow("no reply to R0") << t0 << QByteArray() << "30000" << silent;
     QTest::newRow("R0 label wrong")
-        << ScriptedTransmitter::frame("T0", "T0 = 30000")
-        << ScriptedTransmitter::frame("R0", "T0 = 20000") << false << "30000"
-        << "old R0" << failed << 0;
+        << t0 << ScriptedTransmitter::frame("R0", "T0 = 20000") << "30000" << failed;
 }
 
 void ZeroCalibrationTest::startNeedsBothZeroParameters()
 {
     QFETCH(QByteArray, t0Reply);
     QFETCH(QByteArray, r0Reply);
-    QFETCH(bool, started);
     QFETCH(QString, previousT0);
-    QFETCH(QString, previousR0);
     QFETCH(QString, message);
-    QFETCH(int, beeps);
     CalibrationFixture f;
     f.w().PreviousT0 = QStringLiteral("old T0");
     f.w().PreviousR0 = QStringLiteral("old R0");
@@ -118,14 +99,16 @@ void ZeroCalibrationTest::startNeedsBothZeroParameters()
             f.transmitter.answerRaw(command, {{reply}});
     }
     f.w().ZeroButton->click();
+    const bool started = message.isEmpty();
     QCOMPARE(f.w().ZeroCalibrationRunning, started);
-    QCOMPARE(f.idle(), !started);
+    QCOMPARE(isIdle(f.w()), !started);
     QCOMPARE(f.w().PreviousT0, previousT0);
-    QCOMPARE(f.w().PreviousR0, previousR0);
+    QCOMPARE(f.w().PreviousR0, started ? QStringLiteral("20000") : QStringLiteral("old R0"));
     QStringList messages = f.fake.dialogs.messageTexts();
     messages.removeFirst(); // the question
-    QCOMPARE(messages, message.isEmpty() ? QStringList() : QStringList(message));
-    QCOMPARE(f.fake.desktop.beeps, beeps);
+    QCOMPARE(messages, started ? QStringList() : QStringList(message));
+    // A silent transmitter beeps, a garbled reply does not.
+    QCOMPARE(f.fake.desktop.beeps, message.startsWith(u"Transmitter") ? 1 : 0);
 }
 
 void ZeroCalibrationTest::cancelInTheQuestionSendsNothing()
@@ -135,59 +118,53 @@ void ZeroCalibrationTest::cancelInTheQuestionSendsNothing()
     f.w().ZeroButton->click();
     QCOMPARE(f.fake.dialogs.shown.size(), 1);
     QVERIFY(f.fake.port.written.isEmpty());
-    QVERIFY(f.idle());
+    QVERIFY(isIdle(f.w()));
 }
 
-void ZeroCalibrationTest::storeStopsAtTheFirstSilence_data()
+void ZeroCalibrationTest::storeStopsAtTheFirstFailure_data()
 {
-    QTest::addColumn<QByteArray>("silent");
-    QTest::addColumn<QList<QByteArray>>("sent");
-    QTest::addColumn<QList<bool>>("pointer");
+    QTest::addColumn<int>("failing"); // its place in the store's commands
+    QTest::addColumn<bool>("refused"); // answered "ERROR" instead of nothing
 
-    QTest::newRow("T0 value") << QByteArray("T030000") << QList<QByteArray> {"X", "T030000"}
-                              << QList<bool> {};
-    QTest::newRow("R0 value") << QByteArray("R020000")
-                              << QList<QByteArray> {"X", "T030000", "R020000"} << QList<bool> {};
-    QTest::newRow("SAVE") << QByteArray("SAVE")
-                          << QList<QByteArray> {"X", "T030000", "R020000", "SAVE"}
-                          << QList<bool> {true, false};
-    QTest::newRow("NOTEST") << QByteArray("NOTEST")
-                            << QList<QByteArray> {"X", "T030000", "R020000", "SAVE", "NOTEST"}
-                            << QList<bool> {true, false};
+    QTest::newRow("T0 value silent") << 1 << false;
+    QTest::newRow("R0 value silent") << 2 << false;
+    QTest::newRow("SAVE silent") << 3 << false;
+    QTest::newRow("NOTEST silent") << 4 << false;
+    QTest::newRow("R0 value refused") << 2 << true;
+    QTest::newRow("SAVE refused") << 3 << true;
 }
 
-void ZeroCalibrationTest::storeStopsAtTheFirstSilence()
+void ZeroCalibrationTest::storeStopsAtTheFirstFailure()
 {
-    QFETCH(QByteArray, silent);
-    QFETCH(QList<QByteArray>, sent);
-    QFETCH(QList<bool>, pointer);
+    QFETCH(int, failing);
+    QFETCH(bool, refused);
+    const QList<QByteArray> store {"X", "T030000", "R020000", "SAVE", "NOTEST"};
     CalibrationFixture f;
-    f.unanswered << silent;
+    const QByteArray command = store[failing];
+    if (refused)
+        f.transmitter.answerRaw(command, {{command + "\r\nERROR\r\n>"}});
+    else
+        f.transmitter.silence(command);
     f.w().NumberOfSamples = 1;
     f.w().ZeroButton->click();
     f.forget();
     f.poll();
-    QCOMPARE(f.transmitter.commands, sent);
+    QCOMPARE(f.transmitter.commands, store.mid(0, failing + 1));
     QCOMPARE(f.w().Status->text(),
-             QStringLiteral("Transmitter Not Responding, Check Com and Cables"));
+             refused ? QStringLiteral("Parameters not stored")
+                     : QStringLiteral("Transmitter Not Responding, Check Com and Cables"));
     QCOMPARE(statusColour(f.w().Status), 255);
-    QCOMPARE(f.fake.desktop.pointerChanges, pointer);
-    QVERIFY(f.idle());
-    // A failed store is told in the status line alone.
-    QVERIFY(f.fake.dialogs.shown.isEmpty());
-    QCOMPARE(f.fake.desktop.beeps, 0);
+    // The busy pointer from the SAVE on, and never left behind.
+    QCOMPARE(f.fake.desktop.pointerChanges,
+             failing >= 3 ? QList<bool>({true, false}) : QList<bool>());
+    QVERIFY(isIdle(f.w()));
+    // Silence is told in the status line alone, a refusal with a box and a
+    // beep; nothing may say the point was saved.
+    const QString rejected = QStringLiteral("The transmitter rejected the parameters!\r"
+                                            "They have not been saved.");
+    QCOMPARE(f.fake.dialogs.messageTexts(), refused ? QStringList(rejected) : QStringList());
+    QCOMPARE(f.fake.desktop.beeps, refused ? 1 : 0);
     QVERIFY(f.w().menuUndoZeroCalibration->isEnabled());
-}
-
-void ZeroCalibrationTest::storeSendsWholeNumbers()
-{
-    CalibrationFixture f;
-    QString t0 = QStringLiteral("12345.5"), r0 = QStringLiteral("23456.49");
-    f.w().StoreZeroPoint(t0, r0);
-    QCOMPARE(f.fake.port.written, QByteArray("T012346\rR023456\rSAVE\rNOTEST\r"));
-    // The caller's values are rounded in place.
-    QCOMPARE(t0, QStringLiteral("12346"));
-    QCOMPARE(r0, QStringLiteral("23456"));
 }
 
 void ZeroCalibrationTest::undoReportsASilentLastNotestInTheStatusOnly()
@@ -233,32 +210,35 @@ void ZeroCalibrationTest::undoDuringALaterRunWritesBackWhatThatRunRead()
     f.poll();
     f.forget();
     if (!answered)
-        f.unanswered << "T031000";
+        f.transmitter.silence("T031000");
     f.w().menuUndoZeroCalibration->trigger();
     QCOMPARE(f.transmitter.commands, sent);
     QCOMPARE(f.w().ZeroCalibrationRunning, answered);
-    QCOMPARE(f.idle(), !answered);
+    QCOMPARE(isIdle(f.w()), !answered);
 }
 
-void ZeroCalibrationTest::closedPortIsReported_data()
+void ZeroCalibrationTest::refusedWithoutSending_data()
 {
     QTest::addColumn<int>("handler");
+    QTest::addColumn<bool>("portOpen");
     QTest::addColumn<QString>("message");
 
-    const QString start = QStringLiteral("Com Port is not open!");
-    const QString store = QStringLiteral("Com port not open");
-    QTest::newRow("Zero") << 0 << start;
-    QTest::newRow("Span") << 1 << start;
-    QTest::newRow("Undo") << 2 << start;
-    QTest::newRow("store") << 3 << store;
+    const QString closed = QStringLiteral("Com Port is not open!");
+    QTest::newRow("Zero, port closed") << 0 << false << closed;
+    QTest::newRow("Span, port closed") << 1 << false << closed;
+    QTest::newRow("Undo, port closed") << 2 << false << closed;
+    QTest::newRow("store, port closed") << 3 << false << "Com port not open";
+    QTest::newRow("Span before Zero") << 1 << true << "Calibrate First The Zero Point";
 }
 
-void ZeroCalibrationTest::closedPortIsReported()
+void ZeroCalibrationTest::refusedWithoutSending()
 {
     QFETCH(int, handler);
+    QFETCH(bool, portOpen);
     QFETCH(QString, message);
     CalibrationFixture f;
-    f.w().menuCloseComPort_Click();
+    if (!portOpen)
+        f.w().menuCloseComPort_Click();
     f.forget();
     QString first = QStringLiteral("12345.5"), second = QStringLiteral("20000.4");
     MainWindow &w = f.w();
@@ -272,7 +252,7 @@ void ZeroCalibrationTest::closedPortIsReported()
     QCOMPARE(boxes(f.fake.dialogs), QStringList(message + "|OK|no icon|app title"));
     QCOMPARE(f.fake.desktop.beeps, 1);
     QVERIFY(f.fake.port.written.isEmpty());
-    QVERIFY(f.idle());
+    QVERIFY(isIdle(f.w()));
     // The values are left as they were.
     QCOMPARE(first, QStringLiteral("12345.5"));
 }
