@@ -26,9 +26,8 @@ private slots:
     void startingARunLeavesTheEntriesAlone();
     void storeStopsAtTheFirstFailure_data();
     void storeStopsAtTheFirstFailure();
-    void undoReportsASilentLastNotestInTheStatusOnly();
-    void undoDuringALaterRunWritesBackWhatThatRunRead_data();
-    void undoDuringALaterRunWritesBackWhatThatRunRead();
+    void undoWritesBackThePreviousPoint_data();
+    void undoWritesBackThePreviousPoint();
     void refusedWithoutSending_data();
     void refusedWithoutSending();
 };
@@ -42,10 +41,8 @@ private slots:
     void spanPointFromTheRun();
     void tenPercentWarning_data();
     void tenPercentWarning();
-    void unusableValuesRefuseTheStart_data();
-    void unusableValuesRefuseTheStart();
-    void unusableValuesAtTheEndStoreNothing_data();
-    void unusableValuesAtTheEndStoreNothing();
+    void unusableValuesStoreNothing_data();
+    void unusableValuesStoreNothing();
     void computeSpanTS_data();
     void computeSpanTS();
 };

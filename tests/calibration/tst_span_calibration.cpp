@@ -133,97 +133,78 @@ void SpanCalibrationTest::tenPercentWarning()
     QCOMPARE(f.transmitter.commands, sent);
 }
 
-void SpanCalibrationTest::unusableValuesRefuseTheStart_data()
+void SpanCalibrationTest::unusableValuesStoreNothing_data()
 {
-    QTest::addColumn<QByteArray>("spanReply");
-    QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<QByteArray>("span");
+    QTest::addColumn<QStringList>("before");
+    QTest::addColumn<QStringList>("duringRun");
+    QTest::addColumn<QList<double>>("readings"); // zero run Rx, span run Rx and Tx
     QTest::addColumn<QString>("message");
 
     using L = QStringList;
-    const QByteArray span = ScriptedTransmitter::frame("SPAN", "Span =  2000");
-    const auto spanOf = [](const QByteArray &value) {
-        return ScriptedTransmitter::frame("SPAN", "Span =  " + value);
-    };
-    QTest::newRow("transmitter span 0")
-        << spanOf("0") << L {} << "The span the transmitter reports (0 ppm) cannot be used";
-    QTest::newRow("transmitter span 1")
-        << spanOf("1") << L {} << "The span the transmitter reports (1 ppm) cannot be used";
-    QTest::newRow("transmitter span not a number")
-        << spanOf("abc") << L {} << "Failed to fetch current Span, try again";
+    using D = QList<double>;
+    const D normal {20000, 20000, 25000};
+    const QString span = QStringLiteral("The span the transmitter reports (%1 ppm) cannot be used");
     const QString corrected = QStringLiteral("The corrected span gas concentration (%1 ppm)");
-    QTest::newRow("corrected without a value") << span << L {"T=-273"} << corrected.arg("????");
-    QTest::newRow("corrected 0") << span << L {"S=0"} << corrected.arg("0");
-    QTest::newRow("corrected negative") << span << L {"P=1800"} << corrected.arg("-15810");
+    // Refused at the start, before the technician is asked to confirm.
+    QTest::newRow("transmitter span 0") << QByteArray("0") << L {} << L {} << normal << span.arg(0);
+    QTest::newRow("transmitter span 1") << QByteArray("1") << L {} << L {} << normal << span.arg(1);
+    QTest::newRow("transmitter span not a number")
+        << QByteArray("abc") << L {} << L {} << normal << "Failed to fetch current Span, try again";
+    QTest::newRow("corrected without a value")
+        << QByteArray("2000") << L {"T=-273"} << L {} << normal << corrected.arg("????");
+    QTest::newRow("corrected 0") << QByteArray("2000") << L {"S=0"} << L {} << normal
+                                 << corrected.arg("0");
+    QTest::newRow("corrected negative")
+        << QByteArray("2000") << L {"P=1800"} << L {} << normal << corrected.arg("-15810");
+    // Refused at the end of the run.
+    const QString notStored = QStringLiteral("Span point not stored.\r");
+    QTest::newRow("span gas changed to 0")
+        << QByteArray("2000") << L {} << L {"S=0"} << normal << notStored + corrected.arg("0");
+    QTest::newRow("span gas changed to 1")
+        << QByteArray("2000") << L {} << L {"S=1"} << normal << notStored + corrected.arg("1");
+    QTest::newRow("temperature changed to -273") << QByteArray("2000") << L {} << L {"T=-273"}
+                                                 << normal << notStored + corrected.arg("????");
+    QTest::newRow("R0 of 0") << QByteArray("2000") << L {} << L {} << D {0, 20000, 25000}
+                             << notStored + "The zero point's reference signal R0 is not above 0";
+    QTest::newRow("mean reference 0")
+        << QByteArray("2000") << L {} << L {} << D {20000, 0, 25000}
+        << notStored + "The mean reference signal of the span run is not above 0";
+    // 1800 ppm and a CO2 signal far below the zero point's give a negative TS.
+    QTest::newRow("TS below 0") << QByteArray("2000") << L {} << L {"S=1800"}
+                                << D {20000, 20000, 1000}
+                                << notStored + "The computed span parameter TS is outside the range";
 }
 
-void SpanCalibrationTest::unusableValuesRefuseTheStart()
+void SpanCalibrationTest::unusableValuesStoreNothing()
 {
-    QFETCH(QByteArray, spanReply);
-    QFETCH(QStringList, entries);
+    QFETCH(QByteArray, span);
+    QFETCH(QStringList, before);
+    QFETCH(QStringList, duringRun);
+    QFETCH(QList<double>, readings);
     QFETCH(QString, message);
     CalibrationFixture f;
-    f.zeroCalibrate();
-    f.enter(entries);
-    f.transmitter.answerRaw("SPAN", {{spanReply}});
-    f.fake.dialogs.shown.clear();
+    f.zeroCalibrate(readings[0], 30000);
+    f.transmitter.answer("SPAN", "Span =  " + span);
+    f.enter(before);
+    f.transmitter.setReading(readings[1], readings[2], 0, 0);
     f.w().SpanButton->click();
+    const bool started = f.w().SpanCalibrationRunning;
+    if (started) {
+        f.enter(duringRun);
+        f.poll();
+    }
     QVERIFY(isIdle(f.w()));
-    QCOMPARE(f.fake.port.written, QByteArray("SPAN\r"));
-    // Refused before the technician is asked to confirm anything.
+    QCOMPARE(f.fake.port.written, started ? QByteArray("SPAN\rTS\rRS\rX\r") : QByteArray("SPAN\r"));
     const QStringList messages = f.fake.dialogs.messageTexts();
-    QCOMPARE(messages.size(), 1);
+    QCOMPARE(messages.size(), started ? 2 : 1);
     QVERIFY2(messages.last().startsWith(message), qPrintable(messages.last()));
+    QCOMPARE(f.w().menuUndoSpanCalibration->isEnabled(), started);
     // A second try after a correction needs no restart of the program.
     f.transmitter.answer("SPAN", "Span =  2000");
     f.enter({"S=2000", "T=25", "P=1013"});
     f.w().SpanButton->click();
     QVERIFY(f.w().SpanCalibrationRunning);
-}
-
-void SpanCalibrationTest::unusableValuesAtTheEndStoreNothing_data()
-{
-    QTest::addColumn<double>("zeroRx");
-    QTest::addColumn<double>("spanRx");
-    QTest::addColumn<double>("spanTx");
-    QTest::addColumn<QStringList>("duringRun");
-    QTest::addColumn<QString>("message");
-
-    using L = QStringList;
-    const QString corrected = QStringLiteral("The corrected span gas concentration (%1 ppm)");
-    QTest::newRow("span gas changed to 0")
-        << 20000.0 << 20000.0 << 25000.0 << L {"S=0"} << corrected.arg("0");
-    QTest::newRow("span gas changed to 1")
-        << 20000.0 << 20000.0 << 25000.0 << L {"S=1"} << corrected.arg("1");
-    QTest::newRow("temperature changed to -273")
-        << 20000.0 << 20000.0 << 25000.0 << L {"T=-273"} << corrected.arg("????");
-    QTest::newRow("R0 of 0") << 0.0 << 20000.0 << 25000.0 << L {}
-                             << "The zero point's reference signal R0 is not above 0";
-    QTest::newRow("mean reference 0") << 20000.0 << 0.0 << 25000.0 << L {}
-                                      << "The mean reference signal of the span run is not above 0";
-    // 1800 ppm and a CO2 signal far below the zero point's give a negative TS.
-    QTest::newRow("TS below 0") << 20000.0 << 20000.0 << 1000.0 << L {"S=1800"}
-                                << "The computed span parameter TS is outside the range";
-}
-
-void SpanCalibrationTest::unusableValuesAtTheEndStoreNothing()
-{
-    QFETCH(double, zeroRx);
-    QFETCH(double, spanRx);
-    QFETCH(double, spanTx);
-    QFETCH(QStringList, duringRun);
-    QFETCH(QString, message);
-    CalibrationFixture f;
-    f.zeroCalibrate(zeroRx, 30000);
-    f.transmitter.setReading(spanRx, spanTx, 0, 0);
-    f.w().SpanButton->click();
-    QVERIFY(f.w().SpanCalibrationRunning);
-    f.enter(duringRun);
-    f.poll();
-    QVERIFY(isIdle(f.w()));
-    QCOMPARE(f.fake.port.written, QByteArray("SPAN\rTS\rRS\rX\r"));
-    const QString shown = f.fake.dialogs.messageTexts().last();
-    QVERIFY2(shown.startsWith("Span point not stored.\r" + message), qPrintable(shown));
-    QVERIFY(f.w().menuUndoSpanCalibration->isEnabled());
 }
 
 void SpanCalibrationTest::computeSpanTS_data()

@@ -167,54 +167,60 @@ void ZeroCalibrationTest::storeStopsAtTheFirstFailure()
     QVERIFY(f.w().menuUndoZeroCalibration->isEnabled());
 }
 
-void ZeroCalibrationTest::undoReportsASilentLastNotestInTheStatusOnly()
+void ZeroCalibrationTest::undoWritesBackThePreviousPoint_data()
 {
-    CalibrationFixture f;
-    f.zeroCalibrate();
-    QAction *undo = f.w().menuUndoZeroCalibration;
-    f.forget();
-    // The store's own NOTEST is answered, the one after it is not.
-    f.transmitter.queue("NOTEST", {{ScriptedTransmitter::frame("NOTEST")}});
-    f.transmitter.queueSilence("NOTEST");
-    undo->trigger();
-    QCOMPARE(f.transmitter.commands.count("NOTEST"), 2);
-    QCOMPARE(f.w().Status->text(),
-             QStringLiteral("Transmitter Not Responding, Check Com and Cables"));
-    QCOMPARE(statusColour(f.w().Status), 255);
-    QVERIFY(!undo->isEnabled());
-    QCOMPARE(f.fake.dialogs.shown.size(), 2);
-    QCOMPARE(f.fake.desktop.beeps, 0);
-}
-
-void ZeroCalibrationTest::undoDuringALaterRunWritesBackWhatThatRunRead_data()
-{
-    QTest::addColumn<bool>("answered");
+    QTest::addColumn<bool>("laterRun"); // the undo comes during a later run
+    QTest::addColumn<QByteArray>("silent");
     QTest::addColumn<QList<QByteArray>>("sent");
+    QTest::addColumn<int>("boxes");
 
-    QTest::newRow("stored") << true
-                            << QList<QByteArray> {"T031000", "R021000", "SAVE", "NOTEST", "NOTEST"};
+    using C = QList<QByteArray>;
+    // The store's own NOTEST is answered, the one after it is not.
+    QTest::newRow("last NOTEST silent")
+        << false << QByteArray("NOTEST") << C {"T030000", "R020000", "SAVE", "NOTEST", "NOTEST"}
+        << 2;
+    // Written back is what the run under way read, not the first run's.
+    QTest::newRow("during a later run")
+        << true << QByteArray() << C {"T031000", "R021000", "SAVE", "NOTEST", "NOTEST"} << 2;
     // A failed store ends the run under way.
-    QTest::newRow("no reply") << false << QList<QByteArray> {"T031000", "NOTEST"};
+    QTest::newRow("during a later run, no reply")
+        << true << QByteArray("T031000") << C {"T031000", "NOTEST"} << 1;
 }
 
-void ZeroCalibrationTest::undoDuringALaterRunWritesBackWhatThatRunRead()
+void ZeroCalibrationTest::undoWritesBackThePreviousPoint()
 {
-    QFETCH(bool, answered);
+    QFETCH(bool, laterRun);
+    QFETCH(QByteArray, silent);
     QFETCH(QList<QByteArray>, sent);
+    QFETCH(int, boxes);
     CalibrationFixture f;
     f.zeroCalibrate();
-    f.transmitter.answer("T0", "T0 = 31000");
-    f.transmitter.answer("R0", "R0 = 21000");
-    f.w().NumberOfSamples = 100;
-    f.w().ZeroButton->click();
-    f.poll();
-    f.forget();
-    if (!answered)
-        f.transmitter.silence("T031000");
+    if (laterRun) {
+        f.transmitter.answer("T0", "T0 = 31000");
+        f.transmitter.answer("R0", "R0 = 21000");
+        f.w().NumberOfSamples = 100;
+        f.w().ZeroButton->click();
+        f.poll();
+        f.forget();
+    }
+    if (silent == "NOTEST") {
+        f.transmitter.queue("NOTEST", {{ScriptedTransmitter::frame("NOTEST")}});
+        f.transmitter.queueSilence("NOTEST");
+    } else if (!silent.isEmpty()) {
+        f.transmitter.silence(silent);
+    }
     f.w().menuUndoZeroCalibration->trigger();
     QCOMPARE(f.transmitter.commands, sent);
-    QCOMPARE(f.w().ZeroCalibrationRunning, answered);
-    QCOMPARE(isIdle(f.w()), !answered);
+    const bool running = laterRun && silent.isEmpty();
+    QCOMPARE(f.w().ZeroCalibrationRunning, running);
+    QCOMPARE(isIdle(f.w()), !running);
+    QVERIFY(!f.w().menuUndoZeroCalibration->isEnabled());
+    // A silent transmitter is told in the status line alone.
+    if (!silent.isEmpty())
+        QCOMPARE(f.w().Status->text(),
+                 QStringLiteral("Transmitter Not Responding, Check Com and Cables"));
+    QCOMPARE(f.fake.dialogs.shown.size(), boxes);
+    QCOMPARE(f.fake.desktop.beeps, 0);
 }
 
 void ZeroCalibrationTest::refusedWithoutSending_data()
