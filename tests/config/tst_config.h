@@ -1,6 +1,33 @@
 #pragma once
 
+#include "golden.h"
+#include "window_fixture.h"
+
+#include <QAction>
 #include <QObject>
+
+// A linked window; the transmitter acknowledges whatever a test leaves
+// unscripted, so that a test names only what matters.
+struct ConfigFixture : LinkedWindowFixture {
+    ConfigFixture() { startLinked(); }
+
+    // The reply to one command from now on; an empty reply is silence.
+    void script(const QByteArray &command, const QByteArray &reply)
+    {
+        if (reply.isEmpty())
+            transmitter.silence(command);
+        else
+            transmitter.answerRaw(command, {{reply}});
+    }
+    // One reading taken by the poll, then everything so far forgotten.
+    void takeReading(double rx, double tx)
+    {
+        transmitter.setReading(rx, tx, 400, 400);
+        poll();
+        forget();
+    }
+    QStringList messages() const { return fake.dialogs.messageTexts(); }
+};
 
 class ParameterDownloadTest : public QObject {
     Q_OBJECT
@@ -26,9 +53,8 @@ private slots:
     void operationEndsWithoutAMessage_data();
     void operationEndsWithoutAMessage();
     void replyOfAnotherFormKeepsTheLevelOfferedBefore();
-    void silentTransmitterEndsTheOperation_data();
-    void silentTransmitterEndsTheOperation();
-    void rejectedLevelIsNotReportedAsSaved();
+    void failureIsReported_data();
+    void failureIsReported();
 };
 
 class ParameterPrintoutTest : public QObject {
@@ -37,10 +63,8 @@ class ParameterPrintoutTest : public QObject {
 private slots:
     void sheetIsPrinted_data();
     void sheetIsPrinted();
-    void cancelledBoxPrintsNothing_data();
-    void cancelledBoxPrintsNothing();
-    void unansweredOrUnreadableListingPrintsNothing_data();
-    void unansweredOrUnreadableListingPrintsNothing();
+    void nothingIsPrinted_data();
+    void nothingIsPrinted();
     void printerOutcomeIsReported_data();
     void printerOutcomeIsReported();
     void qtPrinterSavesAPdfThatReadsBack();

@@ -3,11 +3,7 @@
 
 #include "tst_config.h"
 
-#include "config_fixture.h"
 #include "test_main.h"
-
-#include <QAction>
-#include <QLabel>
 
 namespace {
 
@@ -54,20 +50,13 @@ void ParameterDownloadTest::fileGoesOutAsItStands()
     f.w().menuOpenParameterFile->trigger();
 
     COMPARE_GOLDEN(f.fake.port.written, golden);
-    const QList<ShownBox> &shown = f.fake.dialogs.shown;
-    QCOMPARE(shown[0].kind, ShownBox::OpenFile);
-    QCOMPARE(shown[0].text, QStringLiteral("Open Parameter File"));
-    QCOMPARE(shown[0].defaultText, QStringLiteral("Parameters(*.par)|*.par|All files(*.*)|*.*"));
-    QCOMPARE(shown[1].text,
-             QString::fromLatin1(content)
-                 + QStringLiteral("\rPlease Confirm To Send The Parameters?"));
-    QCOMPARE(shown[1].title, file);
-    QCOMPARE(shown[1].buttons, MessageButtons::OkCancel);
+    const ShownBox &confirm = f.fake.dialogs.shown[1];
+    QCOMPARE(confirm.text, content + QStringLiteral("\rPlease Confirm To Send The Parameters?"));
+    QCOMPARE(confirm.title, file);
     QCOMPARE(f.w().Status->text(), status);
     const bool done = status == sentAndSaved;
     QCOMPARE(statusColour(f.w().Status), int(done ? StatusColour::Black : StatusColour::Red));
-    QCOMPARE(f.messages().size(), done ? 2 : 1);
-    QCOMPARE(f.messages().last(), done ? sentAndSaved : shown[1].text);
+    QCOMPARE(f.messages().mid(1), done ? QStringList {sentAndSaved} : QStringList());
     QCOMPARE(f.fake.desktop.beeps, done ? 0 : 1);
     QCOMPARE(f.fake.desktop.pointerChanges, (QList<bool> {true, false}));
 }
@@ -107,22 +96,17 @@ void ParameterDownloadTest::downloadStopsAtRejectionOrSilence()
     QFETCH(QString, message);
     ConfigFixture f;
     f.script(command, reply);
-    if (vanish) {
-        // The adapter is pulled while the transmitter works on the command.
-        f.transmitter.onCommand
-            = [&, acknowledge = f.transmitter.onCommand](const QByteArray &received) {
-                  acknowledge(received);
-                  if (received == command)
-                      f.fake.clock.schedule(2, [&] { f.fake.port.vanish(); });
-              };
-    }
+    if (vanish) // the adapter is pulled while the transmitter works on the command
+        f.transmitter.onCommand = [&](const QByteArray &received) {
+            if (received == command)
+                f.fake.clock.schedule(2, [&] { f.fake.port.vanish(); });
+        };
     f.fake.dialogs.fileAnswers << parameterFile("RH800\r\nRL700\r\nT0\r\n");
     f.w().menuOpenParameterFile->trigger();
 
     QCOMPARE(f.fake.port.written, written);
     QCOMPARE(f.w().Status->text(), status);
-    const QStringList messages = f.messages().mid(1); // after the confirmation
-    QCOMPARE(messages, message.isEmpty() ? QStringList() : QStringList {message});
+    QCOMPARE(f.messages().mid(1), message.isEmpty() ? QStringList() : QStringList {message});
     if (message == aborted)
         QCOMPARE(f.fake.dialogs.shown.last().icon, MessageIcon::Critical);
     QVERIFY(!f.fake.desktop.busy);
@@ -172,16 +156,16 @@ void ParameterDownloadTest::operationsRefuseToStart_data()
     QTest::addColumn<bool>("calibrating");
     QTest::addColumn<QString>("message");
 
-    const QString calibrating = QStringLiteral("Not possible during calibration!");
     for (const char *item :
-         {"menuOpenParameterFile", "menuPrintTransmitterParameters", "menuRelayTriggerPoint"})
-        QTest::addRow("%s while calibrating", item) << item << true << calibrating;
-    QTest::newRow("download, port closed")
-        << "menuOpenParameterFile" << false << QStringLiteral("Com Port Not Open");
-    QTest::newRow("printout, port closed")
-        << "menuPrintTransmitterParameters" << false << QStringLiteral("Com Port Not Open");
-    QTest::newRow("relay, port closed")
-        << "menuRelayTriggerPoint" << false << QStringLiteral("Com Port is not open!");
+         {"menuOpenParameterFile", "menuPrintTransmitterParameters", "menuRelayTriggerPoint"}) {
+        QTest::addRow("%s while calibrating", item)
+            << item << true << QStringLiteral("Not possible during calibration!");
+        // The relay's own wording is older than the others'.
+        QTest::addRow("%s, port closed", item)
+            << item << false
+            << (item[4] == 'R' ? QStringLiteral("Com Port is not open!")
+                               : QStringLiteral("Com Port Not Open"));
+    }
 }
 
 void ParameterDownloadTest::operationsRefuseToStart()

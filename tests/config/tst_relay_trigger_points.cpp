@@ -3,18 +3,13 @@
 
 #include "tst_config.h"
 
-#include "config_fixture.h"
-
-#include <QAction>
-#include <QLabel>
-
 namespace {
 
 const QString tooClose
     = QStringLiteral("Relay ON level must be at least 10 ppm higher than OFF level");
 const QString outOfRange
     = QStringLiteral("The relay levels must lie between -99999 and 999999 ppm.");
-const QString notResponding = QStringLiteral("Transmitter Is Not Responding, Check Com And Cables");
+const QString saved = QStringLiteral("Relay Trigger Point set and saved");
 
 // A transmitter with an ON level of 800 and an OFF level of 700.
 struct RelayFixture : ConfigFixture {
@@ -44,57 +39,57 @@ void RelayTriggerPointsTest::levelsAreCheckedAndSent_data()
 {
     QTest::addColumn<QStringList>("answers");
     QTest::addColumn<QStringList>("offered");
-    QTest::addColumn<QList<QByteArray>>("written");
-    QTest::addColumn<QString>("confirmation");
+    QTest::addColumn<QString>("refusal"); // of the first pair, if asked again
+    QTest::addColumn<QString>("on");
+    QTest::addColumn<QString>("off");
 
-    QTest::newRow("510 above 500 passes")
-        << QStringList {"510", "500"} << QStringList {"800", "700"}
-        << QList<QByteArray> {"RH510", "RL500"}
-        << "Relay ON Level:  510\rRelay OFF Level: 500\r\rPlease Confirm";
+    const QStringList levels {"800", "700"};
+    QTest::newRow("510 above 500 passes") << QStringList {"510", "500"} << levels << ""
+                                          << "510"
+                                          << "500";
     QTest::newRow("509.9 above 500 is asked again")
-        << QStringList {"509.9", "500", "520", "500"} << QStringList {"800", "700", "509.9", "500"}
-        << QList<QByteArray> {"RH520", "RL500"}
-        << "Relay ON Level:  520\rRelay OFF Level: 500\r\rPlease Confirm";
-    QTest::newRow("halves away from zero, negative OFF")
-        << QStringList {"500.5", "-499.5"} << QStringList {"800", "700"}
-        << QList<QByteArray> {"RH501", "RL-500"}
-        << "Relay ON Level:  501\rRelay OFF Level: -500\r\rPlease Confirm";
-    QTest::newRow("499.4 down, ppm after the number")
-        << QStringList {"499.4", "400 ppm"} << QStringList {"800", "700"}
-        << QList<QByteArray> {"RH499", "RL400"}
-        << "Relay ON Level:  499\rRelay OFF Level: 400\r\rPlease Confirm";
-    QTest::newRow("a level no field holds is asked again")
-        << QStringList {"1e300", "500", "800", "500"} << QStringList {"800", "700", "1e+300", "500"}
-        << QList<QByteArray> {"RH800", "RL500"}
-        << "Relay ON Level:  800\rRelay OFF Level: 500\r\rPlease Confirm";
+        << QStringList {"509.9", "500", "520", "500"} << levels + QStringList {"509.9", "500"}
+        << tooClose << "520"
+        << "500";
     QTest::newRow("exactly 10 apart with decimals")
-        << QStringList {"510.1", "500.1"} << QStringList {"800", "700"}
-        << QList<QByteArray> {"RH510", "RL500"}
-        << "Relay ON Level:  510\rRelay OFF Level: 500\r\rPlease Confirm";
+        << QStringList {"510.1", "500.1"} << levels << ""
+        << "510"
+        << "500";
+    QTest::newRow("halves away from zero, negative OFF")
+        << QStringList {"500.5", "-499.5"} << levels << ""
+        << "501"
+        << "-500";
+    QTest::newRow("499.4 down, ppm after the number")
+        << QStringList {"499.4", "400 ppm"} << levels << ""
+        << "499"
+        << "400";
+    QTest::newRow("a level no field holds is asked again")
+        << QStringList {"1e300", "500", "800", "500"} << levels + QStringList {"1e+300", "500"}
+        << outOfRange << "800"
+        << "500";
 }
 
 void RelayTriggerPointsTest::levelsAreCheckedAndSent()
 {
     QFETCH(QStringList, answers);
     QFETCH(QStringList, offered);
-    QFETCH(QList<QByteArray>, written);
-    QFETCH(QString, confirmation);
+    QFETCH(QString, refusal);
+    QFETCH(QString, on);
+    QFETCH(QString, off);
     RelayFixture f;
     f.setLevels(answers);
 
     QCOMPARE(f.offered(), offered);
-    QCOMPARE(f.transmitter.commands, (QList<QByteArray> {"RH", "RL"} + written << "Save"));
-    const QString done = QStringLiteral("Relay Trigger Point set and saved");
-    // Levels asked for a second time were refused the first time: for being
-    // too close, or for lying outside what the transmitter holds.
-    const QString refusal = answers.first().startsWith(u"1e") ? outOfRange : tooClose;
-    const QStringList expected = answers.size() > 2 ? QStringList {refusal, confirmation, done}
-                                                    : QStringList {confirmation, done};
-    QCOMPARE(f.messages(), expected);
-    const ShownBox confirm = f.fake.dialogs.shown[f.fake.dialogs.shown.size() - 2];
-    QCOMPARE(confirm.title, QStringLiteral("Realy Settings"));
-    QCOMPARE(confirm.buttons, MessageButtons::OkCancel);
-    QCOMPARE(f.w().Status->text(), done);
+    QCOMPARE(f.transmitter.commands,
+             (QList<QByteArray> {"RH", "RL", "RH" + on.toLatin1(), "RL" + off.toLatin1(), "Save"}));
+    QStringList messages {
+        QStringLiteral("Relay ON Level:  %1\rRelay OFF Level: %2\r\rPlease Confirm").arg(on, off),
+        saved};
+    if (!refusal.isEmpty())
+        messages.prepend(refusal);
+    QCOMPARE(f.messages(), messages);
+    QCOMPARE(f.fake.dialogs.shown[f.fake.dialogs.shown.size() - 2].title, u"Realy Settings");
+    QCOMPARE(f.w().Status->text(), saved);
     QCOMPARE(statusColour(f.w().Status), int(StatusColour::Black));
     QCOMPARE(f.fake.desktop.pointerChanges, (QList<bool> {true, false}));
 }
@@ -103,7 +98,6 @@ void RelayTriggerPointsTest::operationEndsWithoutAMessage_data()
 {
     QTest::addColumn<QStringList>("answers");
     QTest::addColumn<bool>("confirmed");
-
     QTest::newRow("ON letters") << QStringList {"ppm"} << true;
     QTest::newRow("ON 0") << QStringList {"0"} << true;
     QTest::newRow("ON cancelled") << QStringList {""} << true;
@@ -134,46 +128,42 @@ void RelayTriggerPointsTest::replyOfAnotherFormKeepsTheLevelOfferedBefore()
     QCOMPARE(f.offered(), (QStringList {"800", "", "900"}));
 }
 
-void RelayTriggerPointsTest::silentTransmitterEndsTheOperation_data()
+void RelayTriggerPointsTest::failureIsReported_data()
 {
     QTest::addColumn<QByteArray>("command");
+    QTest::addColumn<QByteArray>("reply"); // empty: silence
     QTest::addColumn<QList<QByteArray>>("commands");
+    QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("status");
 
-    QTest::newRow("RH") << QByteArray("RH") << QList<QByteArray> {"RH"} << "Com Port is Open";
-    QTest::newRow("Save") << QByteArray("Save")
-                          << QList<QByteArray> {"RH", "RL", "RH710", "RL700", "Save"}
-                          << "Saving Relay Settings";
+    const QString notResponding
+        = QStringLiteral("Transmitter Is Not Responding, Check Com And Cables");
+    QTest::newRow("RH silent") << QByteArray("RH") << QByteArray() << QList<QByteArray> {"RH"}
+                               << notResponding << "Com Port is Open";
+    QTest::newRow("Save silent") << QByteArray("Save") << QByteArray()
+                                 << QList<QByteArray> {"RH", "RL", "RH710", "RL-50", "Save"}
+                                 << notResponding << "Saving Relay Settings";
+    QTest::newRow("level rejected")
+        << QByteArray("RL-50") << ScriptedTransmitter::frame("RL-50", "ERROR")
+        << QList<QByteArray> {"RH", "RL", "RH710", "RL-50"}
+        << "The transmitter rejected the relay settings!\rThey have not been saved."
+        << "Com Port is Open";
 }
 
-void RelayTriggerPointsTest::silentTransmitterEndsTheOperation()
+void RelayTriggerPointsTest::failureIsReported()
 {
     QFETCH(QByteArray, command);
+    QFETCH(QByteArray, reply);
     QFETCH(QList<QByteArray>, commands);
+    QFETCH(QString, message);
     QFETCH(QString, status);
     RelayFixture f;
-    f.script(command, {});
-    f.setLevels({"710", "700"});
+    f.script(command, reply);
+    f.setLevels({"710", "-50"});
 
     QCOMPARE(f.transmitter.commands, commands);
-    QCOMPARE(f.messages().last(), notResponding);
+    QCOMPARE(f.messages().last(), message);
     QCOMPARE(f.fake.desktop.beeps, 1);
     QVERIFY(!f.fake.desktop.busy);
     QCOMPARE(f.w().Status->text(), status);
-    if (command == "Save")
-        QCOMPARE(statusColour(f.w().Status), int(StatusColour::Blue));
-}
-
-void RelayTriggerPointsTest::rejectedLevelIsNotReportedAsSaved()
-{
-    RelayFixture f;
-    f.script("RL-50", ScriptedTransmitter::frame("RL-50", "ERROR"));
-    f.setLevels({"710", "-50"});
-
-    QCOMPARE(f.transmitter.commands, (QList<QByteArray> {"RH", "RL", "RH710", "RL-50"}));
-    QCOMPARE(
-        f.messages().last(),
-        QStringLiteral("The transmitter rejected the relay settings!\rThey have not been saved."));
-    QCOMPARE(f.fake.desktop.beeps, 1);
-    QVERIFY(f.w().Status->text() != QStringLiteral("Relay Trigger Point set and saved"));
 }
