@@ -27,8 +27,8 @@ struct CalibrationFixture : LinkedWindowFixture {
             const int colour = statusColour(w().Status);
             seen << QStringLiteral("%1|%2|%3|%4")
                         .arg(QString::fromLatin1(command), w().Status->text(),
-                             colour == 0       ? QStringLiteral("black")
-                                 : colour == 255 ? QStringLiteral("red")
+                             colour == 0              ? QStringLiteral("black")
+                                 : colour == 255      ? QStringLiteral("red")
                                  : colour == 16711680 ? QStringLiteral("blue")
                                                       : QString::number(colour),
                              fake.desktop.busy ? u"busy" : u"normal");

@@ -9,8 +9,7 @@ private slots:
     void runEndsAtTheNumberOfSamples_data();
     void runEndsAtTheNumberOfSamples();
     void loweringTheNumberDuringARunEndsItAtTheNextSample();
-    void replyDuringARun_data();
-    void replyDuringARun();
+    void badRepliesDuringARun();
     void cancelEndsTheRunAtOnceAndStoresNothing();
     void silentTransmitterCancelsTheRun();
 };
