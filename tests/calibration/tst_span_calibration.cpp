@@ -32,8 +32,8 @@ void SpanCalibrationTest::wholeSpanCalibrationAndItsUndo()
     QVERIFY(!f.w().menuUndoSpanCalibration->isEnabled());
 
     COMPARE_GOLDEN(f.fake.port.written, "span_calibration.wire");
-    // The status at each command as in the zero calibration, with the span's
-    // own progress; the sampling reading goes out under the last "Saving OK".
+    // The store shows what the zero calibration's does; the run its own
+    // progress, and its "Wait..." keeps the blue of the zero run's end.
     QCOMPARE(f.seen.mid(3, 3),
              QStringList({
                  "X|Wait...|blue|normal",
@@ -121,8 +121,9 @@ void SpanCalibrationTest::tenPercentWarning()
     const QStringList shown = boxes(f.fake.dialogs);
     QCOMPARE(shown.size(), warned ? 2 : 1);
     if (warned)
-        QVERIFY(
-            shown.last().startsWith("Warning! Corrected gas concentration must be within ±10%"));
+        QVERIFY2(shown.last().startsWith("Warning! Corrected gas concentration must be within ±10%")
+                     && shown.last().endsWith("|OK+Cancel|question|app title"),
+                 qPrintable(shown.last()));
     QCOMPARE(f.fake.desktop.beeps, warned ? 1 : 0);
     QCOMPARE(f.w().SpanCalibrationRunning, goOn);
     const QList<QByteArray> sent
@@ -168,10 +169,10 @@ void SpanCalibrationTest::unusableValuesStoreNothing_data()
         << QByteArray("2000") << L {} << L {} << D {20000, 0, 25000}
         << notStored + "The mean reference signal of the span run is not above 0";
     // 1800 ppm and a CO2 signal far below the zero point's give a negative TS.
+    const QString outOfRange
+        = QStringLiteral("The computed span parameter TS is outside the range");
     QTest::newRow("TS below 0") << QByteArray("2000") << L {} << L {"S=1800"}
-                                << D {20000, 20000, 1000}
-                                << notStored
-            + "The computed span parameter TS is outside the range";
+                                << D {20000, 20000, 1000} << notStored + outOfRange;
 }
 
 void SpanCalibrationTest::unusableValuesStoreNothing()
