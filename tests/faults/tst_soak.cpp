@@ -17,6 +17,7 @@
 
 #include <QAction>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -37,14 +38,9 @@ namespace {
 
 long residentKiB()
 {
-    long pages = 0;
-    long resident = 0;
-    if (FILE *statm = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(statm);
-    }
-    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    statm.open(QIODevice::ReadOnly);
+    return statm.readAll().split(' ').value(1).toLong() * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
 // The bytes the program has allocated and not freed, as the allocator counts
@@ -58,15 +54,8 @@ long allocatedKiB()
 #endif
 }
 
-long peakResidentKiB()
-{
-    rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
 // One reply to "X" as the line delivers it: the bytes, and when they come
-// after the command (none: never).
+// after the command.
 struct PollReply {
     enum Kind { Good, Malformed, Late, Missing } kind = Good;
     QByteArray bytes;
@@ -91,39 +80,28 @@ struct LineModel {
     {
         QByteArray gathered = std::exchange(pending, QByteArray());
         const bool arrives = reply.kind != PollReply::Missing;
-        if (gathered.endsWith('>')) {
-            // Ended at once on what was left over; this reply comes later.
-            if (arrives)
-                pending = reply.bytes;
-            return {gathered, true};
-        }
-        if (arrives && reply.delay < 500) {
+        // A leftover prompt ends the wait at once; this reply comes later.
+        if (arrives && !gathered.endsWith('>') && reply.delay < 500) {
             gathered += reply.bytes;
             return {gathered, gathered.endsWith('>')};
         }
         if (arrives)
             pending = reply.bytes;
-        return {gathered, false};
+        return {gathered, gathered.endsWith('>')};
     }
 };
-
-QByteArray field(double value)
-{
-    return QByteArray::number(value, 'f', std::fmod(value, 1) == 0 ? 0 : 1).rightJustified(6, ' ');
-}
-
-QByteArray record(double rx, double tx, double ppm, double avg)
-{
-    const QByteArray line = (field(rx) + '\t' + field(tx) + '\t' + field(ppm) + ' ' + field(avg))
-                                .leftJustified(39, ' ');
-    return "X\r\n" + line + "\r\n>";
-}
 
 class Soak {
 public:
     explicit Soak(quint32 seed) : m_random(seed)
     {
-        t.onCommand = [this](const QByteArray &command) { answer(command); };
+        // Values, SAVE and NOTEST are acknowledged by the scripted transmitter.
+        t.onCommand = [this](const QByteArray &command) {
+            if (command == "X" && m_reply.kind == PollReply::Missing)
+                t.queueSilence("X");
+            else if (command == "X")
+                t.queue("X", {{m_reply.bytes}, m_reply.delay});
+        };
         t.answer("T0", "T0 = 30000");
         t.answer("R0", "R0 = 20000");
         f.startLinked();
@@ -136,46 +114,33 @@ public:
 private:
     MainWindow &w() { return f.w(); }
     int below(int n) { return int(m_random.bounded(n)); }
-    bool check(bool condition, const QString &what);
-    void answer(const QByteArray &command);
+    template<typename T> bool expect(const char *what, const T &actual, const T &expected)
+    {
+        if (!(actual == expected) && failure.isEmpty())
+            failure = QStringLiteral("poll %1: %2 %3, expected %4")
+                          .arg(QString::number(m_poll), QLatin1String(what),
+                               QVariant::fromValue(actual).toString(),
+                               QVariant::fromValue(expected).toString());
+        return actual == expected;
+    }
     PollReply nextReply();
     bool pollAndCheck();
     void technicianAction();
-    void forget();
 
     LinkedWindowFixture f;
     ScriptedTransmitter &t = f.transmitter;
     QRandomGenerator m_random;
     LineModel m;
     PollReply m_reply;
-    QList<QByteArray> m_expectedStore;
     int m_poll = 0;
 };
-
-bool Soak::check(bool condition, const QString &what)
-{
-    if (!condition && failure.isEmpty())
-        failure = QStringLiteral("poll %1: %2").arg(m_poll).arg(what);
-    return condition;
-}
-
-void Soak::answer(const QByteArray &command)
-{
-    if (command == "X") {
-        if (m_reply.kind != PollReply::Missing)
-            t.queue("X", {{m_reply.bytes}, m_reply.delay});
-        else
-            t.queueSilence("X");
-    }
-    // Values, SAVE and NOTEST are acknowledged by the scripted transmitter.
-}
 
 PollReply Soak::nextReply()
 {
     const double rx = below(10) == 0 ? 500 + below(400) : 15000 + below(10000);
     const double tx = below(20) == 0 ? -below(50) : 20000 + below(15000);
     const double avg = below(10) == 0 ? 10000 + below(90000) : below(9999) + below(10) / 10.0;
-    const QByteArray good = record(rx, tx, avg, avg);
+    const QByteArray good = ScriptedTransmitter::reading(rx, tx, avg, avg);
     const int roll = below(100);
     // No late reply during a run: a store must not meet a stale prompt, and
     // the model would have to follow the store's own replies too.
@@ -183,31 +148,21 @@ PollReply Soak::nextReply()
         return {PollReply::Late, good, 600};
     if (roll < 16)
         return {PollReply::Missing, {}, 0};
-    if (roll < 30) {
-        static const QList<QByteArray> malformed {
-            "X\r\nERROR\r\n>",
-            "X\r\n12\t34\r\n>",
-            // The echo one character longer: 44 characters, used whole.
-            "X\r\r\n" + good.mid(3, 39) + ">",
-        };
-        QByteArray bytes;
-        switch (below(5)) {
-        case 0:
-        case 1:
-        case 2:
-            bytes = malformed[below(3)];
-            break;
-        case 3:
-            bytes = QByteArray(good).replace(9, 1, " ");
-            break;
-        default:
-            for (int i = below(200); i > 0; --i)
-                bytes += char(below(256));
-            bytes += '>';
-        }
-        return {PollReply::Malformed, bytes, qint64(1 + below(400))};
+    if (roll >= 30)
+        return {PollReply::Good, good, qint64(1 + below(400))};
+    const QList<QByteArray> malformed {
+        "X\r\nERROR\r\n>",
+        "X\r\n12\t34\r\n>",
+        "X\r\r\n" + good.mid(3, 39) + ">", // the echo one longer: 44 characters, used whole
+        QByteArray(good).replace(9, 1, " "),
+    };
+    QByteArray bytes = malformed.value(below(6));
+    if (bytes.isEmpty()) {
+        for (int i = below(200); i > 0; --i)
+            bytes += char(below(256));
+        bytes += '>';
     }
-    return {PollReply::Good, good, qint64(1 + below(400))};
+    return {PollReply::Malformed, bytes, qint64(1 + below(400))};
 }
 
 bool Soak::pollAndCheck()
@@ -216,82 +171,72 @@ bool Soak::pollAndCheck()
     ++counts[QStringList {"good", "malformed", "late", "missing"}[m_reply.kind]];
     const auto [gathered, replied] = m.poll(m_reply);
     const bool wasRunning = m.running;
-    m_expectedStore.clear();
+    QList<QByteArray> expectedStore;
 
-    QString status;
+    QString status = QStringLiteral("Transmitter Not Responding, Check Com and Cables");
+    QByteArray used = gathered;
+    cutToRecord(used);
     if (!replied) {
-        status = QStringLiteral("Transmitter Not Responding, Check Com and Cables");
         m.display = QStringLiteral("????");
         m.running = false;
     } else {
         status = wasRunning ? QStringLiteral("Sampling") : QStringLiteral("Serial Connection OK");
-        QByteArray used = gathered;
-        cutToRecord(used);
-        if (hasRecordShape(used)) {
-            const Reading r = readRecord(used);
-            m.last = r;
-            if (r.rx > 0 && r.rx < 1000)
-                status = QStringLiteral("Transmitter Failure, IR-signal Low!");
-            if (wasRunning) {
-                m.display = QStringLiteral("sample");
-                ++m.samples;
-                m.rxMean += (r.rx - m.rxMean) / m.samples;
-                m.txMean += (r.tx - m.txMean) / m.samples;
-                m.unit = u'#' + numberText(m.samples);
-                if (m.samples >= m.numberOfSamples) {
-                    m_expectedStore
-                        = {"X", "T0" + wholeNumberText(m.txMean).toLatin1(),
-                           "R0" + wholeNumberText(m.rxMean).toLatin1(), "SAVE", "NOTEST"};
-                    m.running = false;
-                    status = QStringLiteral("Saving OK");
-                }
-            } else {
-                const ConcentrationDisplay shown = concentrationDisplay(r);
-                m.display = shown.value.value_or(m.display);
-                m.unit = shown.unit.value_or(m.unit);
-            }
+    }
+    if (replied && hasRecordShape(used)) {
+        const Reading r = readRecord(used);
+        m.last = r;
+        if (r.rx > 0 && r.rx < 1000)
+            status = QStringLiteral("Transmitter Failure, IR-signal Low!");
+        if (wasRunning) {
+            m.display = QStringLiteral("sample");
+            ++m.samples;
+            m.rxMean += (r.rx - m.rxMean) / m.samples;
+            m.txMean += (r.tx - m.txMean) / m.samples;
+            m.unit = u'#' + numberText(m.samples);
+        } else {
+            const ConcentrationDisplay shown = concentrationDisplay(r);
+            m.display = shown.value.value_or(m.display);
+            m.unit = shown.unit.value_or(m.unit);
+        }
+        if (wasRunning && m.samples >= m.numberOfSamples) {
+            expectedStore = {"X", "T0" + wholeNumberText(m.txMean).toLatin1(),
+                             "R0" + wholeNumberText(m.rxMean).toLatin1(), "SAVE", "NOTEST"};
+            m.running = false;
+            status = QStringLiteral("Saving OK");
         }
     }
 
     t.commands.clear();
-    const int polls = int(t.commands.size());
-    for (int step = 0; step < 100 && t.commands.count("X") == polls; ++step)
+    for (int step = 0; step < 100 && t.commands.isEmpty(); ++step)
         f.fake.clock.advance(100);
     ++m_poll;
 
-    if (!check(t.commands.count("X") == 1, QStringLiteral("the poll did not run once")))
+    if (!expect("polls", t.commands.count("X"), qsizetype(1)))
         return false;
-    if (!m_expectedStore.isEmpty()) {
-        check(t.commands == m_expectedStore,
-              QStringLiteral("stored %1, expected %2")
-                  .arg(QString::fromLatin1(t.commands.join(' ')),
-                       QString::fromLatin1(m_expectedStore.join(' '))));
-        check(f.fake.dialogs.messageTexts().last() == u"Zero Point Set And Saved",
-              QStringLiteral("no success message after the store"));
-        check(w().menuUndoZeroCalibration->isEnabled(), QStringLiteral("undo not enabled"));
+    if (!expectedStore.isEmpty()) {
+        expect("stored", t.commands.join(' '), expectedStore.join(' '));
+        expect("message", f.fake.dialogs.messageTexts().last(),
+               QStringLiteral("Zero Point Set And Saved"));
+        expect("undo enabled", w().menuUndoZeroCalibration->isEnabled(), true);
         ++counts[QStringLiteral("zero points stored")];
     }
-    check(w().Status->text().startsWith(status),
-          QStringLiteral("status %1, expected %2").arg(w().Status->text(), status));
-    check(w().ppmDisplay->text() == m.display,
-          QStringLiteral("display %1, expected %2").arg(w().ppmDisplay->text(), m.display));
-    check(w().ppmText->text() == m.unit,
-          QStringLiteral("unit %1, expected %2").arg(w().ppmText->text(), m.unit));
+    expect("status", w().Status->text().left(status.size()), status);
+    expect("display", w().ppmDisplay->text(), m.display);
+    expect("unit", w().ppmText->text(), m.unit);
     if (m.last) {
-        check(w().RxValue == m.last->rx && w().TxValue == m.last->tx && w().avgValue == m.last->avg,
-              QStringLiteral("values are not the last valid reading"));
-        check(w().avgLabel->text() == plainDecimalText(m.last->avg),
-              QStringLiteral("avg label %1").arg(w().avgLabel->text()));
+        expect("values the last valid reading",
+               w().RxValue == m.last->rx && w().TxValue == m.last->tx
+                   && w().avgValue == m.last->avg,
+               true);
+        expect("avg label", w().avgLabel->text(), plainDecimalText(m.last->avg));
     } else {
-        check(w().RxLabel->text() == u"--", QStringLiteral("a value before any valid reading"));
+        expect("Rx before any valid reading", w().RxLabel->text(), QStringLiteral("--"));
     }
-    check(w().ZeroCalibrationRunning == m.running,
-          QStringLiteral("running %1, expected %2").arg(w().ZeroCalibrationRunning).arg(m.running));
+    expect("running", w().ZeroCalibrationRunning, m.running);
     if (m.running)
-        check(w().SampleCount == m.samples,
-              QStringLiteral("sample count %1, expected %2").arg(w().SampleCount).arg(m.samples));
-    check(w().CancelButton->isEnabled() == m.running, QStringLiteral("Cancel button"));
-    check(!f.fake.desktop.busy, QStringLiteral("busy pointer left on"));
+        expect("sample count", w().SampleCount, m.samples);
+    expect("Cancel enabled", w().CancelButton->isEnabled(), m.running);
+    expect("busy pointer", f.fake.desktop.busy, false);
     return failure.isEmpty();
 }
 
@@ -300,77 +245,46 @@ void Soak::technicianAction()
     static const QStringList typed {"1013",   "25.5",    "",           "abc", "-40",
                                     "1e308",  "-1e308",  "9999999999", "0",   "-273",
                                     "1e-300", " 2 000 ", "\u00b0C"};
-    switch (below(12)) {
-    case 0:
+    QLineEdit *const entries[] {w().PressureText, w().TemperatureText, w().SpanGasConcentration};
+    const int action = below(12);
+    if (action == 0) {
         w().StatusFrame_DblClick();
-        break;
-    case 1: {
+    } else if (action == 1) {
         QList<QAction *> units = w().menuUnits->actions();
         units.removeIf([](QAction *a) { return a->isSeparator(); });
         units[below(int(units.size()))]->trigger();
-        break;
-    }
-    case 2:
-        w().PressureText->setText(typed[below(int(typed.size()))]);
-        break;
-    case 3:
-        w().TemperatureText->setText(typed[below(int(typed.size()))]);
-        break;
-    case 4:
-        w().SpanGasConcentration->setText(typed[below(int(typed.size()))]);
-        break;
-    case 5:
+    } else if (action <= 4) {
+        entries[action - 2]->setText(typed[below(int(typed.size()))]);
+    } else if (action == 5) {
         w().CancelButton->click();
         m.running = false;
-        break;
-    case 6: {
+    } else if (action == 6) {
         const int samples = 1 + below(4);
         f.fake.dialogs.inputAnswers << QString::number(samples);
         w().menuNumberOfSamples->trigger();
         m.numberOfSamples = samples;
-        break;
-    }
-    case 7:
-    case 8:
-        // Only with a quiet line: the model follows the poll's replies alone.
-        if (m.running || !m.pending.isEmpty())
-            break;
+    } else if (m.running || !m.pending.isEmpty()) {
+        // The rest only with a quiet line: the model follows the polls alone.
+    } else if (action <= 8) {
         w().ZeroButton->click();
-        if (check(w().ZeroCalibrationRunning, QStringLiteral("zero run did not start"))) {
+        if (expect("zero run started", w().ZeroCalibrationRunning, true)) {
             m.running = true;
             m.samples = 0;
             m.rxMean = m.txMean = 0;
             ++counts[QStringLiteral("zero runs started")];
         }
-        break;
-    case 9:
-        if (m.running || !m.pending.isEmpty() || !w().menuUndoZeroCalibration->isEnabled())
-            break;
+    } else if (action == 9 && w().menuUndoZeroCalibration->isEnabled()) {
         t.commands.clear();
         w().menuUndoZeroCalibration->trigger();
-        check(t.commands == QList<QByteArray> {"T030000", "R020000", "SAVE", "NOTEST", "NOTEST"},
-              QStringLiteral("undo sent %1").arg(QString::fromLatin1(t.commands.join(' '))));
+        expect("undo sent", t.commands.join(' '), QByteArray("T030000 R020000 SAVE NOTEST NOTEST"));
         ++counts[QStringLiteral("undos")];
-        break;
-    default:
-        break;
     }
     // Whatever was typed, the corrected concentration is a number or the
     // no-value mark, never an infinity or a NaN.
     const QString corrected = w().CorrectedConcentration->text();
-    check(corrected == u"????" || !std::isnan(corrected.toDouble()),
-          QStringLiteral("corrected concentration %1").arg(corrected));
-    check(w().RxLabel->isHidden() == w().Label1[0]->isHidden(),
-          QStringLiteral("the diagnostic labels disagree"));
-}
-
-// The fakes keep everything they saw; a soak must not grow on their account.
-void Soak::forget()
-{
-    f.fake.port.written.clear();
-    f.fake.port.writes.clear();
-    f.fake.dialogs.shown.clear();
-    f.fake.desktop.pointerChanges.clear();
+    expect("corrected concentration a number",
+           corrected == u"????" || !std::isnan(corrected.toDouble()), true);
+    expect("diagnostic labels agree", w().RxLabel->isHidden(), w().Label1[0]->isHidden());
 }
 
 bool Soak::run(int polls)
@@ -384,26 +298,26 @@ bool Soak::run(int polls)
                       .arg(allocatedKiB())
                       .arg(residentKiB());
     };
-    for (int i = 0; i < polls; ++i) {
-        if (!pollAndCheck())
-            return false;
+    for (int i = 0; i < polls && pollAndCheck(); ++i) {
         if (below(4) == 0)
             technicianAction();
-        if (!failure.isEmpty())
-            return false;
         if (i % 1000 == 999)
-            forget();
+            f.forget(); // the fakes keep all they saw; the soak must not grow by them
         if (i + 1 == polls / 10)
             noteMemory("after a tenth");
         if (i + 1 == polls / 2)
             noteMemory("after half");
     }
+    if (!failure.isEmpty())
+        return false;
     std::printf("soak: %d polls in %.1f s (%.0f polls/s)\n", polls, took.elapsed() / 1000.0,
                 polls * 1000.0 / qMax<qint64>(1, took.elapsed()));
     for (auto it = counts.cbegin(); it != counts.cend(); ++it)
         std::printf("soak:   %-20s %d\n", qPrintable(it.key()), it.value());
     noteMemory("at the end");
-    std::printf("%ssoak: peak resident %ld KiB\n", qPrintable(memory), peakResidentKiB());
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("%ssoak: peak resident %ld KiB\n", qPrintable(memory), usage.ru_maxrss);
     return true;
 }
 
