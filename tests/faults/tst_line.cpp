@@ -383,8 +383,9 @@ void LineFaultsTest::badRepliesAreNeverTaken()
     QElapsedTimer took;
     took.start();
     f.perform(operation);
-    // Every wait ends on time; without a prompt last it runs to its end.
-    QVERIFY2(took.elapsed() < 3000 && (status == connectionOk || took.elapsed() >= 450),
+    // Every wait ends (the bound is loose: only a wait that never ends may
+    // fail it on a loaded machine); without a prompt last it runs to its end.
+    QVERIFY2(took.elapsed() < 10000 && (status == connectionOk || took.elapsed() >= 450),
              qPrintable(QString::number(took.elapsed())));
 
     QCOMPARE(w.Status->text(), status);
