@@ -42,10 +42,7 @@ inline TransmitterSetup calibratedSetup(double gasPpm = 400.0, std::uint64_t see
 // The four numbers of an "X" reply, taken as the tool takes them: from the
 // last 42 characters, with tabs at 7 and 14 and ">" last, else nothing.
 struct DataRecord {
-    long reference = 0;
-    long co2 = 0;
-    long ppm = 0;
-    long average = 0;
+    long reference = 0, co2 = 0, ppm = 0, average = 0;
 };
 
 inline std::optional<DataRecord> toolRecord(const QByteArray &reply)
