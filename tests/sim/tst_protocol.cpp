@@ -26,22 +26,17 @@ void ProtocolTest::repliesAreFramedByteForByte_data()
     QTest::newRow("SPAN query") << QByteArray("SPAN") << QByteArray("SPAN\r\nSpan =  2000\r\n>");
     QTest::newRow("RH query") << QByteArray("RH") << QByteArray("RH\r\nRelay high = 800\r\n>");
     QTest::newRow("VER") << QByteArray("VER") << QByteArray("VER\r\nSTD 2.15 (simulated)\r\n>");
-    QTest::newRow("T0 setting") << QByteArray("T012346") << QByteArray("T012346\r\n>");
-    QTest::newRow("negative RL") << QByteArray("RL-50") << QByteArray("RL-50\r\n>");
-    QTest::newRow("SAVE") << QByteArray("SAVE") << QByteArray("SAVE\r\n>");
-    QTest::newRow("Save") << QByteArray("Save") << QByteArray("Save\r\n>");
-    QTest::newRow("NOTEST") << QByteArray("NOTEST") << QByteArray("NOTEST\r\n>");
-    QTest::newRow("lone CR") << QByteArray("") << QByteArray("\r\n>");
+    // Settings, stores and an empty line answer with their echo alone.
+    for (const char *command : {"T012346", "RL-50", "SAVE", "Save", "NOTEST", ""})
+        QTest::addRow("'%s'", command) << QByteArray(command) << command + QByteArray("\r\n>");
     QTest::newRow("PARAM") << QByteArray("PARAM")
                            << QByteArray("PARAM\r\nT0 = 30000\r\nR0 = 20000\r\nTS = 25000\r\n"
                                          "RS = 20000\r\nSpan = 2000\r\nRelay high = 800\r\n"
                                          "Relay low = 700\r\n>");
     const QByteArray error = "\r\nERROR\r\n>";
-    QTest::newRow("unknown") << QByteArray("HELLO") << "HELLO" + error;
-    QTest::newRow("lower-case save") << QByteArray("save") << "save" + error;
-    QTest::newRow("blank before value") << QByteArray("T0 123") << "T0 123" + error;
-    QTest::newRow("value too wide") << QByteArray("RS1234567") << "RS1234567" + error;
-    QTest::newRow("span of 1 ppm") << QByteArray("SPAN1") << "SPAN1" + error;
+    // Unknown, lower-case save, a blank before the value, values too wide or out of range.
+    for (const char *command : {"HELLO", "save", "T0 123", "RS1234567", "SPAN1"})
+        QTest::addRow("'%s'", command) << QByteArray(command) << command + error;
     QTest::newRow("NUL inside") << QByteArray("X\0", 2) << QByteArray("X\0", 2) + error;
 }
 
