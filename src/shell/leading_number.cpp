@@ -1,8 +1,9 @@
 #include "leading_number.h"
 
-#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
+#include <locale.h>
 #include <string>
 
 namespace {
@@ -86,36 +87,6 @@ template<typename Text> std::string leadingNumberChars(const Text &text)
     return out;
 }
 
-// For a number text that a double cannot hold: whether it is too large (as
-// opposed to too small, which reads as 0 and rightly so). Decided by the
-// decimal exponent of its first significant digit.
-bool tooLarge(const std::string &chars)
-{
-    const auto exponentAt = chars.find_first_of("eE");
-    const std::string mantissa = chars.substr(0, exponentAt);
-    long long exponent = 0;
-    if (exponentAt != std::string::npos) {
-        const std::string digits = chars.substr(exponentAt + 1);
-        const bool negative = !digits.empty() && digits[0] == '-';
-        for (char c : digits) {
-            if (c >= '0' && c <= '9')
-                exponent = std::min<long long>(exponent * 10 + (c - '0'), 1'000'000'000);
-        }
-        if (negative)
-            exponent = -exponent;
-    }
-    const auto point = mantissa.find('.');
-    const auto firstSignificant = mantissa.find_first_of("123456789");
-    if (firstSignificant == std::string::npos)
-        return false;
-    const auto wholeEnd = point == std::string::npos ? mantissa.size() : point;
-    // 123.4 -> 2, 0.001 -> -3: the power of ten of the first significant digit.
-    const long long position = firstSignificant < wholeEnd
-        ? static_cast<long long>(wholeEnd - firstSignificant) - 1
-        : -static_cast<long long>(firstSignificant - point);
-    return position + exponent > 0;
-}
-
 double readChars(const std::string &chars)
 {
     if (chars.empty())
@@ -186,10 +157,9 @@ bool isNumberText(QStringView text)
     }
     if (i != n)
         return false;
-    // A number too large for a double is no number the program can use.
-    const std::string chars = t.toLatin1().toStdString();
-    double value = 0;
-    const auto result
-        = std::from_chars(chars.data() + (chars[0] == '+'), chars.data() + chars.size(), value);
-    return !(result.ec == std::errc::result_out_of_range && tooLarge(chars));
+    // A number too large for a double is no number the program can use; one
+    // too small reads as 0 and rightly so. strtod tells the two apart (an
+    // overflow gives infinity), and the C locale keeps its decimal point.
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+    return !std::isinf(strtod_l(t.toLatin1().constData(), nullptr, cLocale));
 }
