@@ -18,7 +18,6 @@
 #include <QDir>
 #include <QDockWidget>
 #include <QFile>
-#include <QIcon>
 #include <QPushButton>
 #include <QTimer>
 
@@ -43,7 +42,8 @@ public:
         QTimer::singleShot(int(seconds * 1000), Qt::PreciseTimer, &m_window, std::move(what));
     }
 
-    // The chamber fills with `ppm` over about four times `tau` seconds.
+    // The chamber's gas goes from `from` to `to` ppm, a second at a time,
+    // settling over five times `tau` seconds.
     void flush(double startSeconds, double from, double to, double tau)
     {
         for (double t = 0; t <= 5 * tau; t += 1)
@@ -86,9 +86,6 @@ private:
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("kestrin"));
-    QApplication::setApplicationDisplayName(MainWindow::applicationTitle);
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/kestrin.svg")));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
