@@ -9,16 +9,6 @@
 #include <QByteArray>
 #include <QString>
 
-namespace {
-
-bool sameSettings(const SerialSettings &a, const SerialSettings &b)
-{
-    return a.baud == b.baud && a.parity == b.parity && a.dataBits == b.dataBits
-        && a.stopBits == b.stopBits;
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray file(reinterpret_cast<const char *>(data), qsizetype(size));
@@ -34,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     // What the service reports reads back as the same settings ...
     const std::optional<SerialSettings> again = parseSerialSettings(settings->text());
-    FUZZ_CHECK(again && sameSettings(*again, *settings));
+    FUZZ_CHECK(again && *again == *settings);
 
     // ... and the file written for it after a port choice, too.
     const int port = remembered.number == 0 ? 1 : remembered.number;

@@ -10,6 +10,7 @@
 #include "shell/number_format.h"
 
 #include <QByteArray>
+#include <QRegularExpression>
 #include <QString>
 
 #include <cmath>
@@ -24,19 +25,10 @@ constexpr Transmitter::Query queries[] = {
 
 bool isWholeNumberCommand(const QByteArray &command, QByteArrayView letters)
 {
-    if (!command.startsWith(letters.toByteArray()) || !command.endsWith('\r'))
-        return false;
-    QByteArrayView number = QByteArrayView(command).sliced(letters.size());
-    number.chop(1);
-    if (number.startsWith('-'))
-        number = number.sliced(1);
-    if (number.isEmpty())
-        return false;
-    for (char c : number) {
-        if (c < '0' || c > '9')
-            return false;
-    }
-    return true;
+    static const QRegularExpression wholeNumber(
+        QRegularExpression::anchoredPattern(QStringLiteral("-?[0-9]+\r")));
+    return command.startsWith(letters.toByteArray())
+        && wholeNumber.match(QString::fromLatin1(command.sliced(letters.size()))).hasMatch();
 }
 
 } // namespace

@@ -13,6 +13,7 @@ struct SerialSettings {
     QString stopBits = QStringLiteral("1"); // "1", "1.5" or "2"
 
     QString text() const;
+    bool operator==(const SerialSettings &) const = default;
 };
 
 // Accepts only a well-formed text: a standard baud rate, parity N, E, O, M or S
