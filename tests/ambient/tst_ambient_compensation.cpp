@@ -18,14 +18,9 @@ const QStringList temperatureItems {"menu_Celsius", "menu_Farenheit"};
 bool perform(MainWindow &w, const QStringList &steps)
 {
     for (const QString &step : steps) {
-        const QString text = step.mid(2);
-        if (step.startsWith(u"S="))
-            w.SpanGasConcentration->setText(text);
-        else if (step.startsWith(u"T="))
-            w.TemperatureText->setText(text);
-        else if (step.startsWith(u"P="))
-            w.PressureText->setText(text);
-        else if (auto *item = w.findChild<QAction *>(step))
+        if (enterText(w, step))
+            continue;
+        if (auto *item = w.findChild<QAction *>(step))
             item->trigger();
         else
             return false;

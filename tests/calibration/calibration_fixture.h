@@ -52,15 +52,10 @@ struct CalibrationFixture : LinkedWindowFixture {
         forget();
     }
 
-    // Types into the entries: "S=" span gas, "T=" temperature, "P=" pressure.
     void enter(const QStringList &entries)
     {
-        for (const QString &entry : entries) {
-            QLineEdit *edit = entry.startsWith(u"S=") ? w().SpanGasConcentration
-                : entry.startsWith(u"T=")             ? w().TemperatureText
-                                                      : w().PressureText;
-            edit->setText(entry.mid(2));
-        }
+        for (const QString &entry : entries)
+            enterText(w(), entry);
     }
 };
 

@@ -92,12 +92,8 @@ void ZeroCalibrationTest::startNeedsBothZeroParameters()
     CalibrationFixture f;
     f.w().PreviousT0 = QStringLiteral("old T0");
     f.w().PreviousR0 = QStringLiteral("old R0");
-    for (const auto &[command, reply] : {std::pair {"T0", t0Reply}, {"R0", r0Reply}}) {
-        if (reply.isEmpty())
-            f.transmitter.silence(command);
-        else
-            f.transmitter.answerRaw(command, {{reply}});
-    }
+    f.script("T0", t0Reply);
+    f.script("R0", r0Reply);
     f.w().ZeroButton->click();
     const bool started = message.isEmpty();
     QCOMPARE(f.w().ZeroCalibrationRunning, started);
@@ -142,7 +138,7 @@ void ZeroCalibrationTest::storeStopsAtTheFirstFailure()
     CalibrationFixture f;
     const QByteArray command = store[failing];
     if (refused)
-        f.transmitter.answerRaw(command, {{command + "\r\nERROR\r\n>"}});
+        f.transmitter.answerRaw(command, {{ScriptedTransmitter::frame(command, "ERROR")}});
     else
         f.transmitter.silence(command);
     f.w().NumberOfSamples = 1;

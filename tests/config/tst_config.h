@@ -11,14 +11,6 @@
 struct ConfigFixture : LinkedWindowFixture {
     ConfigFixture() { startLinked(); }
 
-    // The reply to one command from now on; an empty reply is silence.
-    void script(const QByteArray &command, const QByteArray &reply)
-    {
-        if (reply.isEmpty())
-            transmitter.silence(command);
-        else
-            transmitter.answerRaw(command, {{reply}});
-    }
     // One reading taken by the poll, then everything so far forgotten.
     void takeReading(double rx, double tx)
     {

@@ -11,13 +11,6 @@ const QString sentAndSaved = QStringLiteral("Parameters sent and saved into the 
 const QString aborted = QStringLiteral("Error during sending the parameters!\rSending is aborted!");
 const QString notResponding = QStringLiteral("Transmitter Is Not Responding!");
 
-QString parameterFile(const QByteArray &content)
-{
-    const QString name = QDir::current().absoluteFilePath(QStringLiteral("settings.par"));
-    writeFile(name, content);
-    return name;
-}
-
 } // namespace
 
 void ParameterDownloadTest::fileGoesOutAsItStands_data()
@@ -45,7 +38,7 @@ void ParameterDownloadTest::fileGoesOutAsItStands()
     QFETCH(QString, golden);
     QFETCH(QString, status);
     ConfigFixture f;
-    const QString file = parameterFile(content);
+    const QString file = writeParameterFile(content);
     f.fake.dialogs.fileAnswers << file;
     f.w().menuOpenParameterFile->trigger();
 
@@ -101,7 +94,7 @@ void ParameterDownloadTest::downloadStopsAtRejectionOrSilence()
             if (received == command)
                 f.fake.clock.schedule(2, [&] { f.fake.port.vanish(); });
         };
-    f.fake.dialogs.fileAnswers << parameterFile("RH800\r\nRL700\r\nT0\r\n");
+    f.fake.dialogs.fileAnswers << writeParameterFile("RH800\r\nRL700\r\nT0\r\n");
     f.w().menuOpenParameterFile->trigger();
 
     QCOMPARE(f.fake.port.written, written);
@@ -118,7 +111,7 @@ void ParameterDownloadTest::cancelledDialogKeepsTheEarlierChoice()
     f.w().menuOpenParameterFile->trigger();
     QCOMPARE(f.fake.dialogs.shown.size(), 1);
 
-    const QString file = parameterFile("RH800\r\n");
+    const QString file = writeParameterFile("RH800\r\n");
     f.fake.dialogs.fileAnswers << file;
     f.fake.dialogs.messageAnswers << MessageResult::Cancel << MessageResult::Cancel;
     f.w().menuOpenParameterFile->trigger();
@@ -178,7 +171,7 @@ void ParameterDownloadTest::operationsRefuseToStart()
         f.w().SpanCalibrationRunning = true;
     else
         f.fake.port.close();
-    f.fake.dialogs.fileAnswers << parameterFile("RH800\r\n");
+    f.fake.dialogs.fileAnswers << writeParameterFile("RH800\r\n");
     f.w().findChild<QAction *>(item)->trigger();
 
     QCOMPARE(f.messages(), QStringList {message});

@@ -39,9 +39,7 @@ struct DownloadFixture : LinkedWindowFixture {
     DownloadFixture() { startLinked(); }
     void download(const QByteArray &content, MessageResult answer = MessageResult::Ok)
     {
-        const QString name = QDir::current().absoluteFilePath(QStringLiteral("p.par"));
-        writeFile(name, content);
-        fake.dialogs.fileAnswers << name;
+        fake.dialogs.fileAnswers << writeParameterFile(content);
         fake.dialogs.messageAnswers << answer;
         w().menuOpenParameterFile->trigger();
     }

@@ -5,8 +5,8 @@
 // reading, a value or a success, every wait ends on time, and the window is
 // left idle with the normal pointer.
 
-#include "platform/qt_platform.h"
 #include "platform/qt_serial_port.h"
+#include "real_port_window.h"
 #include "test_main.h"
 #include "window_fixture.h"
 
@@ -158,30 +158,22 @@ public:
     QList<QByteArray> attempts;
 };
 
-// A window built like the program's, on the real port, timers and event
-// loop, with COM1 open on a pluggable transmitter; boxes, pointer and
-// printer faked.
-struct LineFixture {
+// The pseudo-terminal's folder and its far end, set up before the window
+// opens COM1 on it and gone only after the window.
+struct PluggedLine {
     TemporaryCurrentDir dir;
     PluggableTransmitter transmitter {dir.path() + QStringLiteral("/ttyKESTRIN")};
-    WriteCountingPort port;
-    FakeDialogs dialogs;
-    FakeDesktop desktop;
-    QtClock clock;
-    FakePrinter printer;
-    std::unique_ptr<MainWindow> window;
+};
+
+// The real-port window with COM1 open on a pluggable transmitter.
+struct LineFixture : PluggedLine, RealPortWindow<WriteCountingPort> {
     qsizetype writesWhenLost = -1; // the writes attempted until the port was lost
 
-    LineFixture()
+    LineFixture() : RealPortWindow(transmitter.path())
     {
-        qputenv("KESTRIN_COM1", transmitter.path().toLocal8Bit());
-        writeFile(QStringLiteral("kestrin.ini"), "COM1:9600,N,8,1");
         QObject::connect(&port, &SerialPort::lost,
                          [this] { writesWhenLost = port.attempts.size(); });
-        window = std::make_unique<MainWindow>(Platform {port, dialogs, desktop, clock, printer});
     }
-    ~LineFixture() { qunsetenv("KESTRIN_COM1"); }
-    MainWindow &w() { return *window; }
     bool idle() const { return isIdle(*window) && !desktop.busy; }
 
     // A zero run begun and `samples` of it taken, before the fault arrives.
@@ -214,9 +206,7 @@ struct LineFixture {
             dialogs.inputAnswers << QStringLiteral("800") << QStringLiteral("700");
             w().menuRelayTriggerPoint_Click();
         } else if (operation == u"download") {
-            const QString file = QDir::current().absoluteFilePath(QStringLiteral("p.par"));
-            writeFile(file, "RH800\r\nRL700\r\nT0\r\n");
-            dialogs.fileAnswers << file;
+            dialogs.fileAnswers << writeParameterFile("RH800\r\nRL700\r\nT0\r\n");
             w().menuOpenParameterFile_Click();
         } else if (operation == u"printout") {
             dialogs.inputAnswers << QStringLiteral("Date 2026-12-06 Time 14:05")
@@ -465,7 +455,7 @@ void LineFaultsTest::errorToEverythingIsNeverTakenForSuccess()
         if (samples >= 0 && command == "X")
             f.transmitter.answerWell(command);
         else
-            f.transmitter.send(command + "\r\nERROR\r\n>");
+            f.transmitter.send(ScriptedTransmitter::frame(command, "ERROR"));
     };
     f.perform(operation);
 

@@ -81,11 +81,9 @@ struct LineModel {
         QByteArray gathered = std::exchange(pending, QByteArray());
         const bool arrives = reply.kind != PollReply::Missing;
         // A leftover prompt ends the wait at once; this reply comes later.
-        if (arrives && !gathered.endsWith('>') && reply.delay < 500) {
+        if (arrives && !gathered.endsWith('>') && reply.delay < 500)
             gathered += reply.bytes;
-            return {gathered, gathered.endsWith('>')};
-        }
-        if (arrives)
+        else if (arrives)
             pending = reply.bytes;
         return {gathered, gathered.endsWith('>')};
     }

@@ -12,6 +12,8 @@
 // event loop, and the boxes, beeps and printer faked so a test can see them.
 // COM1 is `device` (a pseudo-terminal or the simulator's link) and the
 // window starts with it open. Construct it inside a TemporaryCurrentDir.
+// `Port` may be a QtSerialPort that also records what the window does to it.
+template<typename Port = QtSerialPort>
 struct RealPortWindow {
     explicit RealPortWindow(const QString &device)
     {
@@ -25,7 +27,7 @@ struct RealPortWindow {
 
     MainWindow &w() { return *window; }
 
-    QtSerialPort port;
+    Port port;
     FakeDialogs dialogs;
     FakeDesktop desktop;
     QtClock clock;

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 
@@ -38,6 +39,16 @@ inline QByteArray readFile(const QString &name)
     QFile file(name);
     file.open(QIODevice::ReadOnly);
     return file.readAll();
+}
+
+// A parameter file in the current directory, by its absolute path: the
+// form the file dialog hands over.
+inline QString writeParameterFile(const QByteArray &content,
+                                  const QString &name = QStringLiteral("p.par"))
+{
+    const QString path = QDir::current().absoluteFilePath(name);
+    writeFile(path, content);
+    return path;
 }
 
 // The status line's colour as the 24-bit value with red in the low byte.
@@ -79,6 +90,14 @@ struct LinkedWindowFixture : WindowFixture {
         fake.desktop.beeps = 0;
         fake.desktop.pointerChanges.clear();
     }
+    // The reply to one command from now on; an empty reply is silence.
+    void script(const QByteArray &command, const QByteArray &reply)
+    {
+        if (reply.isEmpty())
+            transmitter.silence(command);
+        else
+            transmitter.answerRaw(command, {{reply}});
+    }
     // The next reading poll: the polling timer runs 2000 ms after the end of
     // the previous exchange, which is where the clock stands.
     void poll() { fake.clock.advance(2000); }
@@ -94,4 +113,17 @@ inline bool isIdle(const MainWindow &w)
 {
     return !w.ZeroCalibrationRunning && !w.SpanCalibrationRunning && w.ZeroButton->isEnabled()
         && w.SpanButton->isEnabled() && !w.CancelButton->isEnabled();
+}
+
+// Types what follows "S=", "T=" or "P=" into the span-gas, temperature or
+// pressure entry; false, and nothing typed, for any other step.
+inline bool enterText(MainWindow &w, const QString &step)
+{
+    QLineEdit *edit = step.startsWith(u"S=") ? w.SpanGasConcentration
+        : step.startsWith(u"T=")             ? w.TemperatureText
+        : step.startsWith(u"P=")             ? w.PressureText
+                                             : nullptr;
+    if (edit)
+        edit->setText(step.mid(2));
+    return edit;
 }
