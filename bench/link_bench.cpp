@@ -20,6 +20,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -86,14 +87,14 @@ int latency(int count)
     program.window->Timer1->stop();
 
     std::atomic<bool> running {true};
-    std::vector<Clock::time_point> sent;
-    sent.reserve(size_t(count));
+    // When the far end sent its last prompt; written by its thread.
+    std::atomic<Clock::time_point> sent;
     std::thread transmitter([&] {
         while (running) {
             if (line.readUntil('\r', 200).isEmpty())
                 continue;
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
-            sent.push_back(Clock::now());
+            sent = Clock::now();
             line.write("T0\r\nT0 = 30000\r\n>");
         }
     });
@@ -104,7 +105,7 @@ int latency(int count)
             continue;
         const auto returned = Clock::now();
         microseconds.push_back(
-            std::chrono::duration<double, std::micro>(returned - sent.back()).count());
+            std::chrono::duration<double, std::micro>(returned - sent.load()).count());
     }
     running = false;
     transmitter.join();
@@ -124,6 +125,7 @@ int period(int polls)
 
     // The far end notes when each "X" arrives and when its prompt goes out.
     std::vector<std::pair<Clock::time_point, Clock::time_point>> exchanges;
+    std::mutex guard; // of `exchanges`, which the far end's thread fills
     std::atomic<bool> running {true};
     std::thread transmitter([&] {
         while (running) {
@@ -131,10 +133,15 @@ int period(int polls)
                 continue;
             const auto arrived = Clock::now();
             line.write(ScriptedTransmitter::reading(20000, 30000, 400, 400));
+            const std::lock_guard lock(guard);
             exchanges.emplace_back(arrived, Clock::now());
         }
     });
-    while (int(exchanges.size()) < polls + 1)
+    const auto exchanged = [&] {
+        const std::lock_guard lock(guard);
+        return int(exchanges.size());
+    };
+    while (exchanged() < polls + 1)
         runFor(100);
     running = false;
     transmitter.join();

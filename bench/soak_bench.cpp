@@ -73,11 +73,9 @@ int main(int argc, char *argv[])
         const auto start = std::chrono::steady_clock::now();
         f.polls(pollsPerHour);
         polls += pollsPerHour;
-        // The fake port and the scripted transmitter record every byte for
-        // the tests; that record is not the program's memory.
-        f.fake.port.written.clear();
-        f.fake.port.writes.clear();
-        f.transmitter.commands.clear();
+        // The fakes record every byte and box for the tests; that record is
+        // not the program's memory.
+        f.forget();
         QCoreApplication::processEvents();
         const std::chrono::duration<double, std::milli> spent
             = std::chrono::steady_clock::now() - start;
