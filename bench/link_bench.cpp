@@ -101,7 +101,7 @@ int latency(int count)
     std::vector<double> microseconds;
     for (int i = 0; i < count; ++i) {
         program.port.write("T0\r");
-        if (!program.window->WaitForReply(1000, '>'))
+        if (!program.window->WaitForReply(std::chrono::milliseconds(1000), '>'))
             continue;
         const auto returned = Clock::now();
         microseconds.push_back(

@@ -4,11 +4,11 @@
 #include "shell/main_window.h"
 
 #include "ambient/corrected_concentration.h"
-#include "ambient/unit_items.h"
 #include "ambient/units.h"
 #include "shell/leading_number.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -21,16 +21,16 @@ void MainWindow::connectAmbientHandlers()
     connect(SpanGasConcentration, &QLineEdit::textChanged, this,
             &MainWindow::SpanGasConcentration_Change);
 
-    onMenuItem(menu_hPa, [this] { menu_hPa_Click(); });
-    onMenuItem(menu_mbar, [this] { menu_mbar_Click(); });
-    onMenuItem(menu_kPa, [this] { menu_kPa_Click(); });
-    onMenuItem(menu_inHg, [this] { menu_inHg_Click(); });
-    onMenuItem(menu_mmH2O, [this] { menu_mmH2O_Click(); });
-    onMenuItem(menu_mmHg, [this] { menu_mmHg_Click(); });
-    onMenuItem(menu_torr, [this] { menu_torr_Click(); });
-    onMenuItem(menu_psi, [this] { menu_psi_Click(); });
-    onMenuItem(menu_Celsius, [this] { menu_Celsius_Click(); });
-    onMenuItem(menu_Farenheit, [this] { menu_Farenheit_Click(); });
+    onClick(menu_hPa, [this] { menu_hPa_Click(); });
+    onClick(menu_mbar, [this] { menu_mbar_Click(); });
+    onClick(menu_kPa, [this] { menu_kPa_Click(); });
+    onClick(menu_inHg, [this] { menu_inHg_Click(); });
+    onClick(menu_mmH2O, [this] { menu_mmH2O_Click(); });
+    onClick(menu_mmHg, [this] { menu_mmHg_Click(); });
+    onClick(menu_torr, [this] { menu_torr_Click(); });
+    onClick(menu_psi, [this] { menu_psi_Click(); });
+    onClick(menu_Celsius, [this] { menu_Celsius_Click(); });
+    onClick(menu_Farenheit, [this] { menu_Farenheit_Click(); });
 }
 
 void MainWindow::PressureText_Change()
@@ -53,17 +53,17 @@ void MainWindow::SpanGasConcentration_Change()
 // the entries show, including the rounding of the display after a unit switch.
 void MainWindow::UpdateCorrectedConcentration()
 {
-    const std::array<QAction *, 8> items = pressureItems(*this);
-    for (size_t i = 0; i < items.size(); ++i) {
-        if (items[i]->isChecked())
-            Pressure = pressureToHectopascal(pressureUnits[i], LeadingNumber(PressureText->text()));
+    const QList<QAction *> pressureItems = m_pressureUnits->actions();
+    for (qsizetype i = 0; i < pressureItems.size(); ++i) {
+        if (pressureItems[i]->isChecked())
+            Pressure = pressureToHectopascal(PressureUnit(i), LeadingNumber(PressureText->text()));
     }
-    if (menu_Celsius->isChecked())
-        Temperature = temperatureToCelsius(TemperatureUnit::Celsius,
-                                           LeadingNumber(TemperatureText->text()));
-    if (menu_Farenheit->isChecked())
-        Temperature = temperatureToCelsius(TemperatureUnit::Farenheit,
-                                           LeadingNumber(TemperatureText->text()));
+    const QList<QAction *> temperatureItems = m_temperatureUnits->actions();
+    for (qsizetype i = 0; i < temperatureItems.size(); ++i) {
+        if (temperatureItems[i]->isChecked())
+            Temperature = temperatureToCelsius(TemperatureUnit(i),
+                                               LeadingNumber(TemperatureText->text()));
+    }
 
     const double spanGas = LeadingNumber(SpanGasConcentration->text());
     CorrectedConcentration->setText(

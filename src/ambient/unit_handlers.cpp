@@ -5,11 +5,11 @@
 
 #include "shell/main_window.h"
 
-#include "ambient/unit_items.h"
 #include "ambient/units.h"
 #include "shell/number_format.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -29,91 +29,85 @@ QString shownText(double value, int decimals, const QString &noValue)
     return std::isfinite(value) ? formatFixed(value, decimals) : noValue;
 }
 
+} // namespace
+
 // A line edit keeps quiet when it is given the text it already holds (hPa
 // chosen twice, mmHg to torr). The check marks may have changed all the same,
 // so the value is read back in the unit now checked either way.
-void writeEntry(MainWindow &w, QLineEdit *entry, const QString &text, void (MainWindow::*changed)())
+void MainWindow::writeEntry(QLineEdit *entry, const QString &text, void (MainWindow::*changed)())
 {
     if (entry->text() == text)
-        (w.*changed)();
+        (this->*changed)();
     else
         entry->setText(text);
 }
 
-void choosePressureUnit(MainWindow &w, PressureUnit unit)
+void MainWindow::choosePressureUnit(PressureUnit unit)
 {
-    const std::array<QAction *, 8> items = pressureItems(w);
-    for (QAction *item : items)
-        item->setChecked(false);
-    items[size_t(unit)]->setChecked(true);
-    w.PressureLabel->setText(unitCaption(unit));
-    writeEntry(
-        w, w.PressureText,
-        shownText(pressureForDisplay(unit, w.Pressure), displayDecimals(unit), noPressureText),
-        &MainWindow::PressureText_Change);
+    // The group unchecks the other seven.
+    m_pressureUnits->actions().at(qsizetype(unit))->setChecked(true);
+    PressureLabel->setText(unitCaption(unit));
+    writeEntry(PressureText,
+               shownText(pressureForDisplay(unit, Pressure), displayDecimals(unit), noPressureText),
+               &MainWindow::PressureText_Change);
 }
 
-void showTemperatureIn(MainWindow &w, TemperatureUnit unit)
+void MainWindow::showTemperatureIn(TemperatureUnit unit)
 {
-    w.TemperatureLabel->setText(unitCaption(unit));
-    writeEntry(w, w.TemperatureText,
-               shownText(temperatureForDisplay(unit, w.Temperature), displayDecimals(unit),
+    m_temperatureUnits->actions().at(qsizetype(unit))->setChecked(true);
+    TemperatureLabel->setText(unitCaption(unit));
+    writeEntry(TemperatureText,
+               shownText(temperatureForDisplay(unit, Temperature), displayDecimals(unit),
                          noTemperatureText),
                &MainWindow::TemperatureText_Change);
 }
 
-} // namespace
-
 void MainWindow::menu_hPa_Click()
 {
-    choosePressureUnit(*this, PressureUnit::hPa);
+    choosePressureUnit(PressureUnit::hPa);
 }
 
 void MainWindow::menu_mbar_Click()
 {
-    choosePressureUnit(*this, PressureUnit::mbar);
+    choosePressureUnit(PressureUnit::mbar);
 }
 
 void MainWindow::menu_kPa_Click()
 {
-    choosePressureUnit(*this, PressureUnit::kPa);
+    choosePressureUnit(PressureUnit::kPa);
 }
 
 void MainWindow::menu_inHg_Click()
 {
-    choosePressureUnit(*this, PressureUnit::inHg);
+    choosePressureUnit(PressureUnit::inHg);
 }
 
 void MainWindow::menu_mmH2O_Click()
 {
-    choosePressureUnit(*this, PressureUnit::mmH2O);
+    choosePressureUnit(PressureUnit::mmH2O);
 }
 
 void MainWindow::menu_mmHg_Click()
 {
-    choosePressureUnit(*this, PressureUnit::mmHg);
+    choosePressureUnit(PressureUnit::mmHg);
 }
 
 void MainWindow::menu_torr_Click()
 {
-    choosePressureUnit(*this, PressureUnit::torr);
+    choosePressureUnit(PressureUnit::torr);
 }
 
 void MainWindow::menu_psi_Click()
 {
-    choosePressureUnit(*this, PressureUnit::psi);
+    choosePressureUnit(PressureUnit::psi);
 }
 
 void MainWindow::menu_Celsius_Click()
 {
-    menu_Celsius->setChecked(true);
-    menu_Farenheit->setChecked(false);
-    showTemperatureIn(*this, TemperatureUnit::Celsius);
+    showTemperatureIn(TemperatureUnit::Celsius);
 }
 
 void MainWindow::menu_Farenheit_Click()
 {
-    menu_Celsius->setChecked(false);
-    menu_Farenheit->setChecked(true);
-    showTemperatureIn(*this, TemperatureUnit::Farenheit);
+    showTemperatureIn(TemperatureUnit::Farenheit);
 }

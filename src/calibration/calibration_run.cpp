@@ -4,6 +4,7 @@
 #include "shell/main_window.h"
 
 #include "calibration/progress_text.h"
+#include "shell/frame.h"
 #include "shell/leading_number.h"
 #include "shell/number_format.h"
 
@@ -21,9 +22,12 @@ void MainWindow::startRun(RunKind kind)
     ZeroButton->setEnabled(false);
     SpanButton->setEnabled(false);
     CancelButton->setEnabled(true);
+    m_runComplete = false;
     // Disabling the focused Zero or Span button would hand the focus on to the
-    // span-gas entry with its text selected, where a stray key overwrites it.
-    CancelButton->setFocus();
+    // span-gas entry with its text selected, where a stray key overwrites it;
+    // on Cancel a stray Space would end the run. The reading's frame takes no
+    // key; Cancel stays one click or Alt+C away.
+    CO2displayFrame->setFocus();
     Status->setText(QStringLiteral("Wait..."));
     m_runStability = {};
     showRunProgress();
@@ -51,6 +55,9 @@ void MainWindow::takeSample()
     showRunProgress();
     if (SampleCount < NumberOfSamples)
         return;
+    // The run has its samples. The polls behind the boxes of its end show
+    // the readings again and take no sample: nothing is stored twice.
+    m_runComplete = true;
 
     if (ZeroCalibrationRunning) {
         NewT0 = plainDecimalText(TxMean);

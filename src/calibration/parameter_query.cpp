@@ -10,7 +10,7 @@
 bool MainWindow::fetchValue(const Transmitter::Query &query, QString &value,
                             const QString &wrongReply)
 {
-    if (!exchange(Transmitter::command(query.command), Transmitter::QueryTimeout)) {
+    if (send(Transmitter::command(query.command), Transmitter::QueryTimeout) == Answer::Silent) {
         report(QStringLiteral("Transmitter Is Not Responding, Check Com And Cables"));
         return false;
     }

@@ -46,45 +46,39 @@ void MainWindow::storePoint(QByteArrayView firstCommand, QString &first,
     }
 
     BusyPointer busy(m_desktop);
-    const auto fail = [this] {
-        setStatus(QStringLiteral("Transmitter Not Responding, Check Com and Cables"),
-                  StatusColour::Red);
-        CancelButton_Click();
-    };
     // The transmitter answers a value or a store it refuses with "ERROR"
     // before its prompt. Going on would report a point as saved that the
     // transmitter never took.
-    const auto refused = [&] {
-        busy.release();
-        setStatus(QStringLiteral("Parameters not stored"), StatusColour::Red);
-        report(QStringLiteral("The transmitter rejected the parameters!") + CommandTerminator
-               + QStringLiteral("They have not been saved."));
-        CancelButton_Click();
+    const LinkFailure failure {
+        [this] {
+            setStatus(QStringLiteral("Transmitter Not Responding, Check Com and Cables"),
+                      StatusColour::Red);
+            CancelButton_Click();
+        },
+        [&] {
+            busy.release();
+            setStatus(QStringLiteral("Parameters not stored"), StatusColour::Red);
+            report(QStringLiteral("The transmitter rejected the parameters!") + CommandTerminator
+                   + QStringLiteral("They have not been saved."));
+            CancelButton_Click();
+        },
     };
-    const auto taken = [&](QByteArrayView letters, const QString &value, int timeout) {
-        if (!exchange(Transmitter::command(letters, value), timeout)) {
-            fail();
-            return false;
-        }
-        if (Transmitter::endsWithError(RxBuffer)) {
-            refused();
-            return false;
-        }
-        return true;
-    };
-
-    if (!taken(firstCommand, first, Transmitter::ValueWriteTimeout)
-        || !taken(secondCommand, second, Transmitter::ValueWriteTimeout))
+    if (!sendOrFail(Transmitter::command(firstCommand, first), Transmitter::ValueWriteTimeout,
+                    failure)
+        || !sendOrFail(Transmitter::command(secondCommand, second),
+                       Transmitter::ValueWriteTimeout, failure))
         return;
 
     busy.show();
     setStatus(QStringLiteral("Saving Parameters"), StatusColour::Black);
-    if (!taken(Transmitter::Store, {}, Transmitter::StoreTimeout))
+    if (!sendOrFail(Transmitter::command(Transmitter::Store), Transmitter::StoreTimeout, failure))
         return;
 
     setStatus(QStringLiteral("Saving OK"), StatusColour::Blue);
-    if (!exchange(Transmitter::command(Transmitter::NoTest), Transmitter::NoTestTimeout))
-        return fail();
+    // Only the prompt counts after "NOTEST": the parameters are saved.
+    if (!sendOrFail(Transmitter::command(Transmitter::NoTest), Transmitter::NoTestTimeout,
+                    {failure.silent, {}}))
+        return;
 
     // The normal pointer comes back before the box, so the technician does
     // not click OK under an hourglass.
@@ -104,7 +98,8 @@ void MainWindow::undoPoint(const QString &question, QAction *undoItem,
     store();
     // One undo per run, whatever the store achieved.
     undoItem->setEnabled(false);
-    if (!exchange(Transmitter::command(Transmitter::NoTest), Transmitter::NoTestTimeout))
+    if (send(Transmitter::command(Transmitter::NoTest), Transmitter::NoTestTimeout)
+        == Answer::Silent)
         setStatus(QStringLiteral("Transmitter Not Responding, Check Com and Cables"),
                   StatusColour::Red);
 }

@@ -59,20 +59,22 @@ void MainWindow::menuOpenParameterFile_Click()
     BusyPointer busy(m_desktop);
     busy.show();
     setStatus(QStringLiteral("Sending Parameters to the transmitter"), StatusColour::Blue);
-    for (const QByteArray &command : parameterCommands(*fileText)) {
-        if (!exchange(command, Transmitter::DownloadLineTimeout)) {
+    const LinkFailure failure {
+        [this] {
             m_desktop.beep();
             setStatus(QStringLiteral("Transmitter Is Not Responding!"), StatusColour::Red);
-            return;
-        }
-        if (Transmitter::endsWithError(RxBuffer)) {
+        },
+        [&] {
             busy.release();
             m_desktop.beep();
             m_dialogs.message(QStringLiteral("Error during sending the parameters!")
                                   + CommandTerminator + QStringLiteral("Sending is aborted!"),
                               MessageButtons::Ok, MessageIcon::Critical, applicationTitle);
+        },
+    };
+    for (const QByteArray &command : parameterCommands(*fileText)) {
+        if (!sendOrFail(command, Transmitter::DownloadLineTimeout, failure))
             return;
-        }
     }
     busy.release();
     const QString done = QStringLiteral("Parameters sent and saved into the transmitter");

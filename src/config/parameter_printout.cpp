@@ -57,10 +57,12 @@ void MainWindow::menuPrintTransmitterParameters_Click()
     };
     const QString cannotRead = QStringLiteral("Can Not Read Parameters From Transmitter");
 
-    if (!exchange(Transmitter::command(Transmitter::Version), Transmitter::ListingTimeout))
+    if (send(Transmitter::command(Transmitter::Version), Transmitter::ListingTimeout)
+        == Answer::Silent)
         return notResponding();
     const QString version = QString::fromLatin1(Transmitter::versionOf(RxBuffer));
-    if (!exchange(Transmitter::command(Transmitter::Parameters), Transmitter::ListingTimeout))
+    if (send(Transmitter::command(Transmitter::Parameters), Transmitter::ListingTimeout)
+        == Answer::Silent)
         return notResponding();
     const std::optional<QByteArray> listing = Transmitter::listingOf(RxBuffer);
     if (!listing) {

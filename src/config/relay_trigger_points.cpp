@@ -26,7 +26,7 @@ void MainWindow::menuRelayTriggerPoint_Click()
 
     // A reply of another form leaves the level offered from before.
     const auto readLevel = [this](const Transmitter::Query &query, QString &level) {
-        if (!exchange(Transmitter::command(query.command), Transmitter::QueryTimeout))
+        if (send(Transmitter::command(query.command), Transmitter::QueryTimeout) == Answer::Silent)
             return false;
         if (Transmitter::hasLabel(RxBuffer, query))
             level = QString::fromLatin1(Transmitter::takeValue(RxBuffer, query));
@@ -69,27 +69,23 @@ void MainWindow::menuRelayTriggerPoint_Click()
 
     // A refused level must not end in "set and saved": the transmitter answers
     // a command it rejects with "ERROR" before its prompt.
-    const auto sent = [&](const QByteArray &command, int timeout) {
-        if (!exchange(command, timeout)) {
-            notResponding();
-            return false;
-        }
-        if (Transmitter::endsWithError(RxBuffer)) {
-            busy.release();
-            report(QStringLiteral("The transmitter rejected the relay settings!")
-                   + CommandTerminator + QStringLiteral("They have not been saved."));
-            return false;
-        }
-        return true;
-    };
-    if (!sent(Transmitter::command(Transmitter::RelayHigh.command, wholeNumberText(onLevel)),
-              Transmitter::RelayWriteTimeout)
-        || !sent(Transmitter::command(Transmitter::RelayLow.command, wholeNumberText(offLevel)),
-                 Transmitter::RelayWriteTimeout))
+    const LinkFailure failure {notResponding, [&] {
+                                   busy.release();
+                                   report(QStringLiteral("The transmitter rejected the relay "
+                                                         "settings!")
+                                          + CommandTerminator
+                                          + QStringLiteral("They have not been saved."));
+                               }};
+    if (!sendOrFail(Transmitter::command(Transmitter::RelayHigh.command, wholeNumberText(onLevel)),
+                    Transmitter::RelayWriteTimeout, failure)
+        || !sendOrFail(
+            Transmitter::command(Transmitter::RelayLow.command, wholeNumberText(offLevel)),
+            Transmitter::RelayWriteTimeout, failure))
         return;
     setStatus(QStringLiteral("Saving Relay Settings"), StatusColour::Blue);
     busy.show();
-    if (!sent(Transmitter::command(Transmitter::RelayStore), Transmitter::StoreTimeout))
+    if (!sendOrFail(Transmitter::command(Transmitter::RelayStore), Transmitter::StoreTimeout,
+                    failure))
         return;
 
     busy.release();

@@ -4,6 +4,7 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <chrono>
 #include <optional>
 
 // Everything the tool sends to the transmitter and expects back, in one place.
@@ -20,15 +21,16 @@ constexpr char CarriageReturn = '\r';
 constexpr char EndOfText = '\x03'; // sent once after opening the port at start-up
 constexpr char Backspace = '\b'; // sent once after choosing a port from the menu
 
-// Time-outs of the reply wait, in milliseconds.
-constexpr int PollTimeout = 500; // "X"
-constexpr int ValueWriteTimeout = 500; // "T0", "R0", "TS", "RS" with a value
-constexpr int QueryTimeout = 1000; // every query of a single value
-constexpr int RelayWriteTimeout = 1000; // "RH", "RL" with a value
-constexpr int NoTestTimeout = 1000; // "NOTEST"
-constexpr int StoreTimeout = 5000; // "SAVE", "Save"
-constexpr int DownloadLineTimeout = 5000; // each line of a parameter file
-constexpr int ListingTimeout = 5000; // "VER", "PARAM"
+// Time-outs of the reply wait.
+using std::chrono::milliseconds;
+constexpr milliseconds PollTimeout {500}; // "X"
+constexpr milliseconds ValueWriteTimeout {500}; // "T0", "R0", "TS", "RS" with a value
+constexpr milliseconds QueryTimeout {1000}; // every query of a single value
+constexpr milliseconds RelayWriteTimeout {1000}; // "RH", "RL" with a value
+constexpr milliseconds NoTestTimeout {1000}; // "NOTEST"
+constexpr milliseconds StoreTimeout {5000}; // "SAVE", "Save"
+constexpr milliseconds DownloadLineTimeout {5000}; // each line of a parameter file
+constexpr milliseconds ListingTimeout {5000}; // "VER", "PARAM"
 
 inline constexpr QByteArrayView Reading = "X";
 inline constexpr QByteArrayView Store = "SAVE";

@@ -2,6 +2,7 @@
 
 #include "shell/main_window.h"
 
+#include "link/command_set.h"
 #include "platform/serial_port.h"
 #include "shell/settings_file.h"
 
@@ -28,7 +29,7 @@ void MainWindow::SelectComPort(int index)
     }
     // A backspace first, so that a half-typed command in the transmitter is
     // wiped before the first real one.
-    m_port.write(QByteArray(1, '\b'));
+    m_port.write(QByteArray(1, Transmitter::Backspace));
     menuCom[size_t(index)]->setChecked(true);
     menuCloseComPort->setEnabled(true);
     setStatus(QStringLiteral("Com Port is Open"), StatusColour::Black);

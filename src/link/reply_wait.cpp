@@ -1,5 +1,5 @@
 // The command exchange: one command out, its reply gathered until the prompt
-// or a time-out, and only one exchange at a time.
+// or a time-out, and one user of the line at a time.
 
 #include "shell/main_window.h"
 
@@ -7,16 +7,15 @@
 #include "platform/serial_port.h"
 #include "platform/timer.h"
 
-bool MainWindow::WaitForReply(int timeout, char terminator)
+bool MainWindow::WaitForReply(std::chrono::milliseconds timeout, char terminator)
 {
     Timer1->stop();
     RxBuffer.clear();
-    TimeOutTimer->setInterval(timeout);
+    TimeOutTimer->setInterval(int(timeout.count()));
     TimeOutTimer->start();
     // The wait keeps a deadline of its own: a Cancel stops TimeOutTimer, and
     // the wait must still end on time.
-    const qint64 deadline = m_clock.steadyMilliseconds() + timeout;
-    ++m_waitDepth;
+    const qint64 deadline = m_clock.steadyMilliseconds() + timeout.count();
 
     bool received = false;
     for (;;) {
@@ -34,7 +33,6 @@ bool MainWindow::WaitForReply(int timeout, char terminator)
         m_clock.waitForEvents(deadline);
     }
 
-    --m_waitDepth;
     TimeOutTimer->stop();
     ReplyTimedOut = false;
     Timer1->start();
@@ -46,20 +44,44 @@ void MainWindow::TimeOutTimer_Timer()
     ReplyTimedOut = true;
 }
 
-bool MainWindow::exchange(const QByteArray &command, int timeout)
+MainWindow::Answer MainWindow::send(const QByteArray &command, std::chrono::milliseconds timeout,
+                                    LineUser user)
 {
+    const LineUser previous = std::exchange(m_lineUser, user);
     m_port.write(command);
-    return WaitForReply(timeout, Transmitter::Prompt);
+    const bool replied = WaitForReply(timeout, Transmitter::Prompt);
+    m_lineUser = previous;
+    if (!replied)
+        return Answer::Silent;
+    return Transmitter::endsWithError(RxBuffer) ? Answer::Rejected : Answer::Answered;
 }
 
-bool MainWindow::linkBusy(const std::function<void()> &retry)
+bool MainWindow::sendOrFail(const QByteArray &command, std::chrono::milliseconds timeout,
+                            const LinkFailure &failure)
 {
-    if (m_waitDepth == 0)
+    switch (send(command, timeout)) {
+    case Answer::Answered:
+        return true;
+    case Answer::Silent:
+        failure.silent();
+        return false;
+    case Answer::Rejected:
+        if (!failure.rejected)
+            return true;
+        failure.rejected();
+        return false;
+    }
+    return false;
+}
+
+bool MainWindow::lineInUse(const std::function<void()> &handler)
+{
+    if (m_lineUser == LineUser::Idle)
         return false;
     // A click that lands while the reading poll waits for its reply runs as
     // soon as that reply is in, rather than being lost.
-    if (m_pollWaiting && retry && !m_afterPoll) {
-        m_afterPoll = retry;
+    if (m_lineUser == LineUser::Poll && handler && !m_afterPoll) {
+        m_afterPoll = handler;
         return true;
     }
     m_desktop.beep();
@@ -68,6 +90,6 @@ bool MainWindow::linkBusy(const std::function<void()> &retry)
 
 void MainWindow::runAfterPoll()
 {
-    if (auto action = std::exchange(m_afterPoll, nullptr))
-        action();
+    if (auto handler = std::exchange(m_afterPoll, nullptr))
+        handler();
 }

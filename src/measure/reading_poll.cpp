@@ -10,33 +10,24 @@
 #include "shell/number_format.h"
 
 #include <QLabel>
-#include <QScopedValueRollback>
 
 void MainWindow::Timer1_Timer()
 {
-    // Another exchange is waiting for its reply: never start a second one.
-    // Nor does a tick start inside another: the end of a run shows a box, and
-    // the timer goes on ticking behind it while the run is not yet over.
-    if (TimeOutTimer->isEnabled() || m_waitDepth > 0 || m_inPoll)
+    // One exchange at a time: no poll while another one waits for its reply.
+    // The poll does run behind a box (the end of a run, a relay level asked
+    // for), where the line is free.
+    if (m_lineUser != LineUser::Idle || !m_port.isOpen())
         return;
-    if (!m_port.isOpen())
-        return;
-    {
-        const QScopedValueRollback inPoll(m_inPoll, true);
-        pollOnce();
-    }
+    pollOnce();
     // A click that came during the wait runs now, as a click of its own.
     runAfterPoll();
 }
 
 void MainWindow::pollOnce()
 {
-    m_pollWaiting = true;
-    const bool replied
-        = exchange(Transmitter::command(Transmitter::Reading), Transmitter::PollTimeout);
-    m_pollWaiting = false;
-
-    if (replied) {
+    const Answer answer = send(Transmitter::command(Transmitter::Reading),
+                               Transmitter::PollTimeout, LineUser::Poll);
+    if (answer != Answer::Silent) {
         showPollReply();
     } else if (m_port.isOpen()) {
         m_desktop.beep();
@@ -51,7 +42,7 @@ void MainWindow::pollOnce()
 void MainWindow::showPollReply()
 {
     // The link works even if this reply turns out malformed.
-    if (calibrationRunning())
+    if (sampling())
         setStatus(samplingStatusText(), StatusColour::Blue);
     else
         setStatus(QStringLiteral("Serial Connection OK"), StatusColour::Black);
@@ -69,14 +60,14 @@ void MainWindow::showPollReply()
     ppmLabel->setText(plainDecimalText(reading.ppm));
     avgValue = reading.avg;
     avgLabel->setText(plainDecimalText(reading.avg));
-    m_trendView->addReading(reading.avg, calibrationRunning());
+    m_trendView->addReading(reading.avg, sampling());
 
     if (reading.rx > 0 && reading.rx < 1000) {
         m_desktop.beep();
         setStatus(QStringLiteral("Transmitter Failure, IR-signal Low!"), StatusColour::Red);
     }
 
-    if (calibrationRunning()) {
+    if (sampling()) {
         ppmDisplay->setText(QStringLiteral("sample"));
         ppmText->setText(sampleMarker());
         takeSample();

@@ -9,7 +9,9 @@
 #include "shell/frame.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -147,8 +149,8 @@ void MainWindow::createControls()
     auto *ambientLayout = new QGridLayout(AmbientSettingsFrame);
     const std::array<std::array<QWidget *, 3>, 4> ambientRows {{
         {Label44, SpanGasConcentration, Label8},
-        {Label6, TemperatureText, TemperatureLabel},
         {Label5, PressureText, PressureLabel},
+        {Label6, TemperatureText, TemperatureLabel},
         {Label7, CorrectedConcentration, Label9},
     }};
     for (int row = 0; row < 4; ++row)
@@ -156,6 +158,8 @@ void MainWindow::createControls()
             ambientLayout->addWidget(ambientRows[size_t(row)][size_t(column)], row, column);
     // Extra height goes below the entries, not between them.
     ambientLayout->setRowStretch(4, 1);
+    setTabOrder(SpanGasConcentration, PressureText);
+    setTabOrder(PressureText, TemperatureText);
 
     StatusFrame = new Frame(QStringLiteral("Status"), central);
     StatusFrame->setObjectName(QStringLiteral("StatusFrame"));
@@ -274,6 +278,14 @@ void MainWindow::createMenus()
         = makeCheckItem(menuUnits, QStringLiteral("menu_Celsius"), QStringLiteral("Celsius"));
     menu_Farenheit
         = makeCheckItem(menuUnits, QStringLiteral("menu_Farenheit"), QStringLiteral("Farenheit"));
+    // One unit of each kind is checked at any time.
+    m_pressureUnits = new QActionGroup(this);
+    for (QAction *item :
+         {menu_hPa, menu_mbar, menu_kPa, menu_inHg, menu_mmH2O, menu_mmHg, menu_torr, menu_psi})
+        m_pressureUnits->addAction(item);
+    m_temperatureUnits = new QActionGroup(this);
+    m_temperatureUnits->addAction(menu_Celsius);
+    m_temperatureUnits->addAction(menu_Farenheit);
     menu_hPa->setChecked(true);
     menu_Celsius->setChecked(true);
 
@@ -304,32 +316,41 @@ void MainWindow::createLineMonitor()
     addAction(m_lineMonitor->toggleViewAction());
 }
 
-std::function<void()> MainWindow::guarded(std::function<void()> handler, Talks talks)
+bool MainWindow::talksToTransmitter(const QObject *control) const
 {
-    if (talks == Talks::No)
-        return handler;
-    return [this, handler = std::move(handler)] {
-        if (!linkBusy(handler))
-            handler();
+    // Every control whose handler sends a command, and nothing else: while
+    // the line is in use these do not start, the others always do.
+    const std::array<const QObject *, 12> talking {
+        menuOpenParameterFile, menuPrintTransmitterParameters, menuUndoZeroCalibration,
+        menuUndoSpanCalibration, menuCom[1], menuCom[2], menuCom[3], menuCom[4],
+        menuCloseComPort, menuRelayTriggerPoint, ZeroButton, SpanButton,
     };
+    return std::find(talking.begin(), talking.end(), control) != talking.end();
 }
 
-void MainWindow::onMenuItem(QAction *action, std::function<void()> handler, Talks talks)
+void MainWindow::onClick(QAction *action, std::function<void()> handler)
 {
-    // A check mark is the handler's to set: undo the toggle that Qt makes on
-    // a click before the handler runs, so a refused choice changes nothing.
+    const bool talks = talksToTransmitter(action);
     connect(action, &QAction::triggered, this,
-            [action, handler = guarded(std::move(handler), talks)](bool checked) {
-                if (action->isCheckable())
+            [this, action, talks, handler = std::move(handler)](bool checked) {
+                // A check mark is the handler's to set: undo the toggle that Qt
+                // makes on a click before the handler runs, so a refused choice
+                // changes nothing. (A unit's group keeps one item checked; its
+                // handler checks the item chosen.)
+                if (action->isCheckable() && !action->actionGroup())
                     action->setChecked(!checked);
-                handler();
+                if (!talks || !lineInUse(handler))
+                    handler();
             });
 }
 
-void MainWindow::onButton(QPushButton *button, std::function<void()> handler, Talks talks)
+void MainWindow::onClick(QPushButton *button, std::function<void()> handler)
 {
-    connect(button, &QPushButton::clicked, this,
-            [handler = guarded(std::move(handler), talks)] { handler(); });
+    const bool talks = talksToTransmitter(button);
+    connect(button, &QPushButton::clicked, this, [this, talks, handler = std::move(handler)] {
+        if (!talks || !lineInUse(handler))
+            handler();
+    });
 }
 
 void MainWindow::connectHandlers()
@@ -339,41 +360,50 @@ void MainWindow::connectHandlers()
     connect(&m_port, &SerialPort::lost, this, &MainWindow::onPortLost);
     connect(StatusFrame, &Frame::doubleClicked, this, &MainWindow::StatusFrame_DblClick);
 
-    onMenuItem(
-        menuOpenParameterFile, [this] { menuOpenParameterFile_Click(); }, Talks::Yes);
-    onMenuItem(
-        menuPrintTransmitterParameters, [this] { menuPrintTransmitterParameters_Click(); },
-        Talks::Yes);
-    onMenuItem(menuExit, [this] { menuExit_Click(); });
-    onMenuItem(
-        menuUndoZeroCalibration, [this] { menuUndoZeroCalibration_Click(); }, Talks::Yes);
-    onMenuItem(
-        menuUndoSpanCalibration, [this] { menuUndoSpanCalibration_Click(); }, Talks::Yes);
+    onClick(menuOpenParameterFile, [this] { menuOpenParameterFile_Click(); });
+    onClick(menuPrintTransmitterParameters, [this] { menuPrintTransmitterParameters_Click(); });
+    onClick(menuExit, [this] { menuExit_Click(); });
+    onClick(menuUndoZeroCalibration, [this] { menuUndoZeroCalibration_Click(); });
+    onClick(menuUndoSpanCalibration, [this] { menuUndoSpanCalibration_Click(); });
     for (int n = 1; n <= 4; ++n)
-        onMenuItem(
-            menuCom[size_t(n)], [this, n] { menuCom_Click(n); }, Talks::Yes);
-    onMenuItem(
-        menuCloseComPort, [this] { menuCloseComPort_Click(); }, Talks::Yes);
-    onMenuItem(
-        menuRelayTriggerPoint, [this] { menuRelayTriggerPoint_Click(); }, Talks::Yes);
-    onMenuItem(menuNumberOfSamples, [this] { menuNumberOfSamples_Click(); });
-    onMenuItem(menuContents, [this] { menuContents_Click(); });
-    onMenuItem(menuAbout, [this] { menuAbout_Click(); });
+        onClick(menuCom[size_t(n)], [this, n] { menuCom_Click(n); });
+    onClick(menuCloseComPort, [this] { menuCloseComPort_Click(); });
+    onClick(menuRelayTriggerPoint, [this] { menuRelayTriggerPoint_Click(); });
+    onClick(menuNumberOfSamples, [this] { menuNumberOfSamples_Click(); });
+    onClick(menuContents, [this] { menuContents_Click(); });
+    onClick(menuAbout, [this] { menuAbout_Click(); });
 
-    onButton(
-        ZeroButton, [this] { ZeroButton_Click(); }, Talks::Yes);
-    onButton(
-        SpanButton, [this] { SpanButton_Click(); }, Talks::Yes);
-    onButton(CancelButton, [this] { CancelButton_Click(); });
+    onClick(ZeroButton, [this] { ZeroButton_Click(); });
+    onClick(SpanButton, [this] { SpanButton_Click(); });
+    onClick(CancelButton, [this] { CancelButton_Click(); });
 
     connectAmbientHandlers();
+}
+
+bool MainWindow::event(QEvent *event)
+{
+    // Alt+C is both Cancel's access key and the Com menu's. During a run it
+    // stops the run at once, rather than taking turns with the menu; the Com
+    // items would only answer that they are not possible now.
+    if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (CancelButton->isEnabled()
+            && key->keyCombination() == QKeyCombination(Qt::AltModifier, Qt::Key_C)) {
+            // The override makes the key come back as a key press.
+            if (event->type() == QEvent::KeyPress)
+                CancelButton->click();
+            event->accept();
+            return true;
+        }
+    }
+    return QMainWindow::event(event);
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     // Closing in the middle of an exchange would leave the operation to go on
     // without its window: the window closes once the exchange is over.
-    if (linkBusy([this] { close(); })) {
+    if (lineInUse([this] { close(); })) {
         event->ignore();
         return;
     }

@@ -7,6 +7,7 @@
 #include <QMainWindow>
 
 #include <array>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -16,11 +17,14 @@ class LineMonitor;
 class RecordingSerialPort;
 class StabilityPanel;
 class TrendView;
+enum class PressureUnit;
+enum class TemperatureUnit;
 enum class RunKind;
 namespace Transmitter {
 struct Query;
 }
 class QAction;
+class QActionGroup;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -31,8 +35,8 @@ class Timer;
 
 // The one window of Calibrator Kestrin. It owns every value the program keeps,
 // all controls, the serial port and the two timers; every operation is one of
-// its handlers, named after its control and event. The handlers are defined in
-// the folder of their subsystem:
+// its handlers, named after its control and event. The handlers, and the
+// helpers only they use, are defined in the folder of their subsystem:
 //   shell/        start-up, shutdown, About, help, status line, settings file
 //   link/         port selection, the reply wait, the command set
 //   measure/      the reading poll and the diagnostic readout
@@ -136,8 +140,8 @@ public:
     // The port closed itself (a pulled USB adapter, a device error).
     void onPortLost();
     // Gathers the reply in RxBuffer until its last character is `terminator`
-    // (true) or `timeout` milliseconds have passed (false).
-    bool WaitForReply(int timeout, char terminator);
+    // (true) or `timeout` has passed (false).
+    bool WaitForReply(std::chrono::milliseconds timeout, char terminator);
     void TimeOutTimer_Timer();
 
     // ---- Live measurement (measure/) -----------------------------------------
@@ -178,51 +182,21 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool event(QEvent *event) override;
 
 private:
+    // ---- Application shell (shell/) ------------------------------------------
     void createControls();
     void createMenus();
     void connectHandlers();
-    // Handlers of items and buttons that talk to the transmitter start only
-    // when no exchange is waiting for its reply.
-    enum class Talks { No, Yes };
-    void onMenuItem(QAction *action, std::function<void()> handler, Talks talks = Talks::No);
-    void onButton(QPushButton *button, std::function<void()> handler, Talks talks = Talks::No);
-    std::function<void()> guarded(std::function<void()> handler, Talks talks);
-    void connectAmbientHandlers();
-    // The line monitor's panel, hidden until asked for; the tap that feeds it
-    // sees every byte of the port from the first one on.
-    void createLineMonitor();
-
-    // One command out and its reply in RxBuffer; false when none came in time.
-    bool exchange(const QByteArray &command, int timeout);
-    // True (and a beep, or the action kept for later) while an exchange waits:
-    // a second exchange would share RxBuffer with the first.
-    bool linkBusy(const std::function<void()> &retry = {});
-    void runAfterPoll();
-    void pollOnce();
-    void showPollReply();
-
-    void startRun(RunKind kind);
-    // The run's progress bar and stability figures, from the run's own values.
-    void showRunProgress();
-    // The relay levels on the trend, once the transmitter or the technician
-    // has named them.
-    void showRelayLevels();
-    QString samplingStatusText() const;
-    QString sampleMarker() const;
-    void takeSample();
-    void endSpanRun();
-    void storePoint(QByteArrayView firstCommand, QString &first, QByteArrayView secondCommand,
-                    QString &second, const QString &doneMessage);
-    void undoPoint(const QString &question, QAction *undoItem, const std::function<void()> &store);
-    // Asks a query and keeps its value as whole-number text; on no reply or
-    // another reply reports and gives false.
-    bool fetchValue(const Transmitter::Query &query, QString &value, const QString &wrongReply);
+    // Runs `handler` on the control's click. The handlers of the controls that
+    // talk to the transmitter start only while the line is free.
+    void onClick(QAction *action, std::function<void()> handler);
+    void onClick(QPushButton *button, std::function<void()> handler);
+    bool talksToTransmitter(const QObject *control) const;
     void centreWindow();
     void probePorts();
     void openRememberedPort();
-
     // Message box with the OK button and no icon, titled with the
     // application's title; `beepFirst` sounds the beep that precedes an error.
     void report(const QString &text, bool beepFirst = true);
@@ -233,21 +207,82 @@ private:
     // Beeps and says "Not possible during calibration!" when a run is under way.
     bool refusedDuringCalibration();
 
-    // ---- Transmitter configuration (config/) ---------------------------------
-    // The parameter file dialog starts with the file chosen at its last use.
-    QString m_parameterFileName;
+    // ---- Transmitter link (link/) --------------------------------------------
+    // Who uses the line: nobody, the reading poll, or an operation of the
+    // technician's. One exchange at a time: while the line is in use, no poll
+    // starts and no other operation talks.
+    enum class LineUser { Idle, Poll, Operation };
+    // How the transmitter took a command.
+    enum class Answer {
+        Answered, // its prompt came in time
+        Silent, // no prompt within the time-out
+        Rejected, // a prompt after "ERROR": the transmitter refused the command
+    };
+    // What an operation does when a command is not answered or refused; an
+    // operation without a `rejected` step takes a refusal as an answer.
+    struct LinkFailure {
+        std::function<void()> silent;
+        std::function<void()> rejected;
+    };
+    // One command out and its reply in RxBuffer.
+    Answer send(const QByteArray &command, std::chrono::milliseconds timeout,
+                LineUser user = LineUser::Operation);
+    // Sends, and on silence or refusal runs the failure's step: true when
+    // the operation may go on.
+    bool sendOrFail(const QByteArray &command, std::chrono::milliseconds timeout,
+                    const LinkFailure &failure);
+    // True (and a beep, or the handler kept for later) while the line is in
+    // use: a second exchange would share RxBuffer with the first.
+    bool lineInUse(const std::function<void()> &handler = {});
+    void runAfterPoll();
+    void createLineMonitor();
+
+    // ---- Live measurement (measure/) -----------------------------------------
+    void pollOnce();
+    void showPollReply();
+    // The relay levels on the trend, once the transmitter or the technician
+    // has named them.
+    void showRelayLevels();
+
+    // ---- Calibration (calibration/) ------------------------------------------
+    void startRun(RunKind kind);
+    // A run takes samples until its last one; the polls behind the boxes of
+    // its end show readings again.
+    bool sampling() const { return calibrationRunning() && !m_runComplete; }
+    QString samplingStatusText() const;
+    QString sampleMarker() const;
+    void takeSample();
+    void endSpanRun();
+    // The run's progress bar and stability figures, from the run's own values.
+    void showRunProgress();
+    void storePoint(QByteArrayView firstCommand, QString &first, QByteArrayView secondCommand,
+                    QString &second, const QString &doneMessage);
+    void undoPoint(const QString &question, QAction *undoItem, const std::function<void()> &store);
+    // Asks a query and keeps its value as whole-number text; on no reply or
+    // another reply reports and gives false.
+    bool fetchValue(const Transmitter::Query &query, QString &value, const QString &wrongReply);
+
+    // ---- Ambient compensation (ambient/) -------------------------------------
+    void connectAmbientHandlers();
+    void choosePressureUnit(PressureUnit unit);
+    void showTemperatureIn(TemperatureUnit unit);
+    // Writes the entry; rewriting its own text still runs its change handler.
+    void writeEntry(QLineEdit *entry, const QString &text, void (MainWindow::*changed)());
+
+    // ---- State beyond the window-level values ---------------------------------
+    LineUser m_lineUser = LineUser::Idle;
+    std::function<void()> m_afterPoll; // a click that came during the poll's wait
+    bool m_runComplete = false; // the run has taken its last sample
+    RunStability m_runStability;
+    QString m_parameterFileName; // the file dialog starts with the last one chosen
+    QActionGroup *m_pressureUnits = nullptr; // the Units menu's two groups
+    QActionGroup *m_temperatureUnits = nullptr;
 
     // ---- What the technician sees beyond the fixed controls -------------------
     TrendView *m_trendView = nullptr;
     QProgressBar *m_runProgress = nullptr;
     StabilityPanel *m_stabilityPanel = nullptr;
     LineMonitor *m_lineMonitor = nullptr;
-    RunStability m_runStability;
-
-    int m_waitDepth = 0; // reply waits in progress
-    bool m_pollWaiting = false; // the wait in progress is the reading poll's
-    bool m_inPoll = false; // a poll tick is running (it never re-enters)
-    std::function<void()> m_afterPoll;
 
     std::unique_ptr<RecordingSerialPort> m_lineTap; // the platform's port, recorded
     SerialPort &m_port; // always the tap

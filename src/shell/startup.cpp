@@ -2,6 +2,7 @@
 
 #include "main_window.h"
 
+#include "link/command_set.h"
 #include "platform/serial_port.h"
 #include "shell/number_format.h"
 #include "shell/settings_file.h"
@@ -71,7 +72,7 @@ void MainWindow::openRememberedPort()
         return;
     }
     // The end-of-text character clears whatever the transmitter had half-read.
-    if (!m_port.open() || !m_port.write(QByteArray(1, '\x03'))) {
+    if (!m_port.open() || !m_port.write(QByteArray(1, Transmitter::EndOfText))) {
         // Never leave a port open that the Com menu does not show as open.
         m_port.close();
         report(openError);

@@ -83,7 +83,7 @@ void ProgramOnSimulatorTest::windowShowsTheGasTheSilenceAndTheErrors()
     QCOMPARE(w.window->Status->text(), QStringLiteral("Serial Connection OK"));
 
     QVERIFY(w.port.write("FOO\r"));
-    QVERIFY(w.window->WaitForReply(1000, '>'));
+    QVERIFY(w.window->WaitForReply(std::chrono::milliseconds(1000), '>'));
     QCOMPARE(w.window->RxBuffer, QByteArray("FOO\r\nERROR\r\n>"));
 }
 

@@ -65,7 +65,7 @@ void ExchangeTest::waitEndsAtThePromptOrItsDeadline()
                 w.CancelButton->setEnabled(true);
                 w.CancelButton->click();
             } else if (what == u"nested") {
-                innerReplied = w.WaitForReply(300, '>');
+                innerReplied = w.WaitForReply(std::chrono::milliseconds(300), '>');
             } else if (what == u"vanish") {
                 f.fake.port.vanish();
             } else {
@@ -74,7 +74,7 @@ void ExchangeTest::waitEndsAtThePromptOrItsDeadline()
         });
     }
     const qint64 start = f.fake.clock.steadyMilliseconds();
-    QCOMPARE(w.WaitForReply(timeout, '>'), replied);
+    QCOMPARE(w.WaitForReply(std::chrono::milliseconds(timeout), '>'), replied);
     QCOMPARE(w.RxBuffer, buffer);
     QCOMPARE(f.fake.clock.steadyMilliseconds() - start, took);
     QVERIFY(!innerReplied);
@@ -91,11 +91,11 @@ void ExchangeTest::lateReplyStandsAtStartOfNextBuffer()
     LinkedWindowFixture f;
     f.startLinked();
     f.fake.clock.schedule(600, [&] { f.fake.port.deliver("R0\r\nR0 = 5\r\n>"); });
-    QVERIFY(!f.w().WaitForReply(500, '>'));
+    QVERIFY(!f.w().WaitForReply(std::chrono::milliseconds(500), '>'));
     QVERIFY(f.w().RxBuffer.isEmpty());
     f.fake.clock.advance(200);
     // The next exchange takes the late reply for its own.
-    QVERIFY(f.w().WaitForReply(500, '>'));
+    QVERIFY(f.w().WaitForReply(std::chrono::milliseconds(500), '>'));
     QCOMPARE(f.w().RxBuffer, QByteArray("R0\r\nR0 = 5\r\n>"));
 }
 
