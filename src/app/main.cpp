@@ -10,7 +10,8 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kestrin"));
-    QApplication::setApplicationDisplayName(MainWindow::applicationTitle);
+    // No display name: the desktop would append it to every window title,
+    // and each box must show exactly the title it is given.
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/kestrin.svg")));
     // Lets the desktop match the window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("kestrin"));

@@ -84,19 +84,40 @@ QString qtFileFilter(const QString &filter)
     return entries.join(QLatin1String(";;"));
 }
 
+namespace {
+
+// Qt's own dialog, showing each filter by its name alone: the names already
+// carry their patterns ("Parameters(*.par)"), which Qt would repeat.
+void prepareFileDialog(QFileDialog &dialog, const QString &filter)
+{
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setNameFilter(qtFileFilter(filter));
+}
+
+} // namespace
+
 QString QtDialogs::openFileName(const QString &title, const QString &filter,
                                 const QString &fileName)
 {
-    const QString chosen
-        = QFileDialog::getOpenFileName(m_parent, title, fileName, qtFileFilter(filter));
-    return chosen.isEmpty() ? fileName : chosen;
+    QFileDialog dialog(m_parent, title);
+    prepareFileDialog(dialog, filter);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (!fileName.isEmpty()) {
+        dialog.setDirectory(QFileInfo(fileName).absolutePath());
+        dialog.selectFile(QFileInfo(fileName).fileName());
+    }
+    const QStringList chosen = dialog.exec() == QDialog::Accepted ? dialog.selectedFiles()
+                                                                   : QStringList();
+    return chosen.isEmpty() ? fileName : chosen.constFirst();
 }
 
 QString QtDialogs::saveFileName(const QString &title, const QString &filter,
                                 const QString &proposedName)
 {
     const QFileInfo proposed(proposedName);
-    QFileDialog dialog(m_parent, title, proposed.absolutePath(), qtFileFilter(filter));
+    QFileDialog dialog(m_parent, title, proposed.absolutePath());
+    prepareFileDialog(dialog, filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(proposed.suffix());
     dialog.selectFile(proposed.fileName());

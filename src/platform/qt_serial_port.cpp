@@ -6,36 +6,34 @@ namespace {
 
 constexpr int highestPortNumber = 16;
 
-QSerialPort::Parity toQtParity(char parity)
-{
-    switch (parity) {
-    case 'e':
-    case 'E':
-        return QSerialPort::EvenParity;
-    case 'o':
-    case 'O':
-        return QSerialPort::OddParity;
-    case 'm':
-    case 'M':
-        return QSerialPort::MarkParity;
-    case 's':
-    case 'S':
-        return QSerialPort::SpaceParity;
-    default:
-        return QSerialPort::NoParity;
-    }
-}
-
-QSerialPort::StopBits toQtStopBits(const QString &stopBits)
-{
-    if (stopBits == u"2")
-        return QSerialPort::TwoStop;
-    if (stopBits == u"1.5")
-        return QSerialPort::OneAndHalfStop;
-    return QSerialPort::OneStop;
-}
-
 } // namespace
+
+QtLineSettings qtLineSettings(const SerialSettings &settings)
+{
+    QtLineSettings qt;
+    qt.baud = settings.baud;
+    switch (QChar::toUpper(char16_t(settings.parity))) {
+    case u'E':
+        qt.parity = QSerialPort::EvenParity;
+        break;
+    case u'O':
+        qt.parity = QSerialPort::OddParity;
+        break;
+    case u'M':
+        qt.parity = QSerialPort::MarkParity;
+        break;
+    case u'S':
+        qt.parity = QSerialPort::SpaceParity;
+        break;
+    default:
+        qt.parity = QSerialPort::NoParity;
+    }
+    qt.dataBits = QSerialPort::DataBits(settings.dataBits);
+    qt.stopBits = settings.stopBits == u"2"  ? QSerialPort::TwoStop
+        : settings.stopBits == u"1.5"       ? QSerialPort::OneAndHalfStop
+                                            : QSerialPort::OneStop;
+    return qt;
+}
 
 QtSerialPort::QtSerialPort(QObject *parent) : SerialPort(parent)
 {
@@ -70,18 +68,15 @@ bool QtSerialPort::setSettings(const QString &settings)
     if (!parsed)
         return false;
     m_settings = *parsed;
-    if (m_port.isOpen())
-        applySettings();
-    return true;
+    return !m_port.isOpen() || applySettings();
 }
 
-void QtSerialPort::applySettings()
+bool QtSerialPort::applySettings()
 {
-    m_port.setBaudRate(m_settings.baud);
-    m_port.setParity(toQtParity(m_settings.parity));
-    m_port.setDataBits(QSerialPort::DataBits(m_settings.dataBits));
-    m_port.setStopBits(toQtStopBits(m_settings.stopBits));
-    m_port.setFlowControl(QSerialPort::NoFlowControl);
+    const QtLineSettings qt = qtLineSettings(m_settings);
+    return m_port.setBaudRate(qt.baud) && m_port.setParity(qt.parity)
+        && m_port.setDataBits(qt.dataBits) && m_port.setStopBits(qt.stopBits)
+        && m_port.setFlowControl(QSerialPort::NoFlowControl);
 }
 
 bool QtSerialPort::open()
@@ -93,7 +88,11 @@ bool QtSerialPort::open()
         m_port.clearError();
         return false;
     }
-    applySettings();
+    if (!applySettings()) {
+        m_port.close();
+        m_port.clearError();
+        return false;
+    }
     // Whatever the line held before this open (a late reply to the last
     // session's command) belongs to no exchange of ours.
     m_port.clear(QSerialPort::Input);

@@ -5,6 +5,16 @@
 
 #include <QSerialPort>
 
+// The line settings as QSerialPort takes them.
+struct QtLineSettings {
+    qint32 baud = 9600;
+    QSerialPort::Parity parity = QSerialPort::NoParity;
+    QSerialPort::DataBits dataBits = QSerialPort::Data8;
+    QSerialPort::StopBits stopBits = QSerialPort::OneStop;
+    bool operator==(const QtLineSettings &) const = default;
+};
+QtLineSettings qtLineSettings(const SerialSettings &settings);
+
 // The serial service on a real QSerialPort. Port n is the device named by the
 // environment variable KESTRIN_COMn when it is set (a USB adapter such as
 // /dev/ttyUSB0, or a pseudo-terminal), else /dev/ttyS(n-1) on Linux and COMn
@@ -19,6 +29,7 @@ public:
 
     bool setCommPort(int number) override;
     int commPort() const override { return m_commPort; }
+    QString deviceName(int number) const override { return devicePath(number); }
     bool setSettings(const QString &settings) override;
     QString settings() const override { return m_settings.text(); }
     bool open() override;
@@ -28,7 +39,9 @@ public:
     QByteArray readAll() override;
 
 private:
-    void applySettings();
+    // False when the device refuses one of the settings: the port must then
+    // not run on other settings than the ones asked for.
+    bool applySettings();
     void onError(QSerialPort::SerialPortError error);
 
     QSerialPort m_port;

@@ -19,6 +19,8 @@ public:
     // that names no port, and while the port is open.
     virtual bool setCommPort(int number) = 0;
     virtual int commPort() const = 0;
+    // The device that port `number` stands for ("/dev/ttyUSB0", "COM3").
+    virtual QString deviceName(int number) const = 0;
 
     // Line settings as "baud,parity,data bits,stop bits". A malformed text is
     // refused and the settings stay as they were. The initial text is 9600,n,8,1.

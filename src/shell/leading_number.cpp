@@ -28,82 +28,77 @@ char16_t code(char c)
     return char16_t(uchar(c));
 }
 
-// Collects the characters of the leading number into plain ASCII, dropping the
-// blanks between them, so that std::from_chars can read it without a locale.
-template<typename Text> std::string leadingNumberChars(const Text &text)
+enum class Blanks { Skipped, Ending };
+
+// The one grammar of a decimal number in this program: optional sign,
+// digits, "." and more digits (at least one digit in all), and an exponent
+// that belongs to the number only when digits follow it. Collects the
+// number's characters into plain ASCII and says where it ended. With blanks
+// skipped, blanks anywhere in the number are ignored (a typed "1 013");
+// otherwise a blank ends it.
+struct Scanned {
+    std::string chars; // empty when the text does not begin with a number
+    qsizetype end = 0;
+};
+
+template<typename Text> Scanned scanNumber(const Text &text, Blanks blanks)
 {
-    std::string out;
+    Scanned out;
     qsizetype i = 0;
     const qsizetype n = text.size();
     auto at = [&](qsizetype k) { return code(text[k]); };
-    auto skipBlanks = [&] {
-        while (i < n && isBlank(at(i)))
-            ++i;
+    auto skipBlanks = [&](qsizetype &k) {
+        while (blanks == Blanks::Skipped && k < n && isBlank(at(k)))
+            ++k;
+    };
+    auto digitsAt = [&](qsizetype &k, std::string &into) {
+        bool any = false;
+        for (skipBlanks(k); k < n && isDigit(at(k)); ++k, skipBlanks(k)) {
+            into += char(at(k));
+            any = true;
+        }
+        return any;
     };
 
-    skipBlanks();
+    skipBlanks(i);
+    std::string number;
     if (i < n && (at(i) == u'+' || at(i) == u'-')) {
         if (at(i) == u'-')
-            out += '-';
+            number += '-';
         ++i;
     }
-    bool digits = false;
-    for (skipBlanks(); i < n && isDigit(at(i)); ++i, skipBlanks()) {
-        out += char(at(i));
-        digits = true;
-    }
+    bool digits = digitsAt(i, number);
     if (i < n && at(i) == u'.') {
-        out += '.';
-        for (++i, skipBlanks(); i < n && isDigit(at(i)); ++i, skipBlanks()) {
-            out += char(at(i));
-            digits = true;
-        }
+        number += '.';
+        ++i;
+        digits = digitsAt(i, number) || digits;
     }
     if (!digits)
         return {};
 
     if (i < n && (at(i) == u'e' || at(i) == u'E')) {
-        // The exponent belongs to the number only when digits follow it.
         std::string exponent = "e";
         qsizetype j = i + 1;
-        while (j < n && isBlank(at(j)))
-            ++j;
-        if (j < n && (at(j) == u'+' || at(j) == u'-')) {
-            exponent += char(at(j));
-            ++j;
+        skipBlanks(j);
+        if (j < n && (at(j) == u'+' || at(j) == u'-'))
+            exponent += char(at(j++));
+        if (digitsAt(j, exponent)) {
+            number += exponent;
+            i = j;
         }
-        bool exponentDigits = false;
-        for (; j < n; ++j) {
-            if (isDigit(at(j))) {
-                exponent += char(at(j));
-                exponentDigits = true;
-            } else if (!isBlank(at(j))) {
-                break;
-            }
-        }
-        if (exponentDigits)
-            out += exponent;
     }
-    return out;
+    return {number, i};
 }
 
+// Underflow reads as 0, as it should; so does overflow, so that a typed
+// "1e999" is no usable number rather than an infinity.
 double readChars(const std::string &chars)
 {
     if (chars.empty())
         return 0.0;
     double value = 0.0;
-    const char *first = chars.data();
-    const char *last = chars.data() + chars.size();
-    // from_chars does not take "-.5" style text apart from its sign handling,
-    // which it does; it rejects a lone "." and a leading "+" (never produced).
-    const auto [ptr, ec] = std::from_chars(first, last, value);
-    if (ec == std::errc::result_out_of_range) {
-        // Underflow reads as 0 (as it should); overflow reads as 0 too, so a
-        // typed "1e999" is "no usable number" rather than an infinity, and
-        // isNumberText() does not count it as a number.
-        return 0.0;
-    }
-    if (ec != std::errc() || ptr == first || !std::isfinite(value))
+    const auto [ptr, ec] = std::from_chars(chars.data(), chars.data() + chars.size(), value);
+    if (ec != std::errc() || ptr == chars.data() || !std::isfinite(value))
         return 0.0;
     return value;
 }
@@ -112,54 +107,23 @@ double readChars(const std::string &chars)
 
 double LeadingNumber(QStringView text)
 {
-    return readChars(leadingNumberChars(text));
+    return readChars(scanNumber(text, Blanks::Skipped).chars);
 }
 
 double LeadingNumber(QByteArrayView text)
 {
-    return readChars(leadingNumberChars(text));
+    return readChars(scanNumber(text, Blanks::Skipped).chars);
 }
 
 bool isNumberText(QStringView text)
 {
     const QStringView t = text.trimmed();
-    if (t.isEmpty())
-        return false;
-    qsizetype i = 0;
-    const qsizetype n = t.size();
-    if (t[i] == u'+' || t[i] == u'-')
-        ++i;
-    bool digits = false;
-    while (i < n && isDigit(t[i].unicode())) {
-        ++i;
-        digits = true;
-    }
-    if (i < n && t[i] == u'.') {
-        ++i;
-        while (i < n && isDigit(t[i].unicode())) {
-            ++i;
-            digits = true;
-        }
-    }
-    if (!digits)
-        return false;
-    if (i < n && (t[i] == u'e' || t[i] == u'E')) {
-        ++i;
-        if (i < n && (t[i] == u'+' || t[i] == u'-'))
-            ++i;
-        bool exponentDigits = false;
-        while (i < n && isDigit(t[i].unicode())) {
-            ++i;
-            exponentDigits = true;
-        }
-        if (!exponentDigits)
-            return false;
-    }
-    if (i != n)
+    const Scanned scanned = scanNumber(t, Blanks::Ending);
+    if (scanned.chars.empty() || scanned.end != t.size())
         return false;
     // A number too large for a double is no number the program can use; one
     // too small reads as 0 and rightly so. strtod tells the two apart (an
     // overflow gives infinity), and the C locale keeps its decimal point.
     static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
-    return !std::isinf(strtod_l(t.toLatin1().constData(), nullptr, cLocale));
+    return !std::isinf(strtod_l(scanned.chars.c_str(), nullptr, cLocale));
 }

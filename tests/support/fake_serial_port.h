@@ -20,6 +20,10 @@ public:
 
     bool setCommPort(int number) override;
     int commPort() const override { return m_commPort; }
+    QString deviceName(int number) const override
+    {
+        return QStringLiteral("/dev/ttyFAKE%1").arg(number);
+    }
     bool setSettings(const QString &settings) override;
     QString settings() const override { return m_settings.text(); }
     bool open() override;
