@@ -9,12 +9,8 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("kestrin"));
-    // No display name: the desktop would append it to every window title,
-    // and each box must show exactly the title it is given.
+    setUpApplication();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/kestrin.svg")));
-    // Lets the desktop match the window to its menu entry and icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral("kestrin"));
 
     QtSerialPort port;
     QtDialogs dialogs;

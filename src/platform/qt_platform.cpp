@@ -69,6 +69,13 @@ QString QtDialogs::input(const QString &prompt, const QString &title, const QStr
     return dialog.textValue();
 }
 
+void setUpApplication()
+{
+    QApplication::setApplicationName(QStringLiteral("kestrin"));
+    // Lets the desktop match the window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("kestrin"));
+}
+
 QString qtFileFilter(const QString &filter)
 {
     const QStringList parts = filter.split(u'|');

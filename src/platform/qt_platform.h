@@ -49,5 +49,10 @@ private:
     QElapsedTimer m_steady;
 };
 
+// The application's names as the desktop sees them. No display name: the
+// window system would append it to every title, and each box must show
+// exactly the title it is given.
+void setUpApplication();
+
 // Converts "Name|pattern|Name|pattern" into Qt's "Name (pattern);;Name (pattern)".
 QString qtFileFilter(const QString &filter);

@@ -74,6 +74,12 @@ bool QtSerialPort::setSettings(const QString &settings)
 bool QtSerialPort::applySettings()
 {
     const QtLineSettings qt = qtLineSettings(m_settings);
+#ifndef Q_OS_WIN
+    // Only Windows drives a line with one and a half stop bits; elsewhere Qt
+    // would quietly use one.
+    if (qt.stopBits == QSerialPort::OneAndHalfStop)
+        return false;
+#endif
     return m_port.setBaudRate(qt.baud) && m_port.setParity(qt.parity)
         && m_port.setDataBits(qt.dataBits) && m_port.setStopBits(qt.stopBits)
         && m_port.setFlowControl(QSerialPort::NoFlowControl);

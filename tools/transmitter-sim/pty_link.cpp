@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -85,4 +86,34 @@ PtyLink::~PtyLink()
         close(m_slave);
     if (m_master >= 0)
         close(m_master);
+}
+
+bool PtyLink::write(const std::string &bytes)
+{
+    return m_master >= 0 && ::write(m_master, bytes.data(), bytes.size()) == ssize_t(bytes.size());
+}
+
+std::string PtyLink::read(int timeoutMs, int gatherMs)
+{
+    std::string data;
+    pollfd fd {m_master, POLLIN, 0};
+    int wait = timeoutMs;
+    while (m_master >= 0 && ::poll(&fd, 1, wait) > 0 && (fd.revents & POLLIN)) {
+        char buffer[4096];
+        const ssize_t n = ::read(m_master, buffer, sizeof buffer);
+        if (n <= 0)
+            break;
+        data.append(buffer, std::size_t(n));
+        wait = gatherMs;
+    }
+    return data;
+}
+
+void PtyLink::hangUp()
+{
+    for (int *fd : {&m_slave, &m_master}) {
+        if (*fd >= 0)
+            close(*fd);
+        *fd = -1;
+    }
 }

@@ -20,6 +20,13 @@ public:
     PtyLink &operator=(const PtyLink &) = delete;
 
     int masterFd() const { return m_master; }
+    // The far end's side, for tests of a program on the line: writes bytes
+    // as they stand, and reads what came, waiting up to `timeoutMs` for the
+    // first byte and then up to `gatherMs` after each one for the rest.
+    bool write(const std::string &bytes);
+    std::string read(int timeoutMs, int gatherMs = 20);
+    // The line goes dead, as a pulled USB adapter does; the link stays.
+    void hangUp();
     const std::string &slaveName() const { return m_slaveName; }
     const std::string &linkPath() const { return m_linkPath; }
 
