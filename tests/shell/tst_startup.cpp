@@ -1,69 +1,58 @@
-// Start-up and shutdown of the window: its controls, the remembered port, Exit,
-// About and Help.
+// Start-up and shutdown of the window: its controls and menus, the
+// remembered port, Exit, About and Help.
 
-#include "shell/settings_file.h"
-#include "test_main.h"
 #include "window_fixture.h"
 
 #include <QAction>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPushButton>
 
 class StartupTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void controlsHaveTheirCaptionsAndStates();
+    void windowOpensWithItsControls();
     void menusHoldTheirItemsInOrder();
     void startupOpensTheRememberedPort_data();
     void startupOpensTheRememberedPort();
-    void settingsTextNamesPortAndSettings_data();
-    void settingsTextNamesPortAndSettings();
     void exitIsRefusedDuringCalibrationButClosingIsNot();
-    void aboutAndHelp();
 };
 
-void StartupTest::controlsHaveTheirCaptionsAndStates()
+void StartupTest::windowOpensWithItsControls()
 {
     WindowFixture f;
     f.start();
     MainWindow &w = f.w();
     QCOMPARE(w.windowTitle(), QStringLiteral("Calibrator Kestrin"));
-    const QList<std::pair<const char *, QString>> labels {
-        {"TemperatureLabel", "°C"}, {"PressureLabel", "hPa"}, {"Label44", "Span Gas"},
-        {"Label6", "Temperature"},  {"Label5", "Pressure"},   {"Label7", "Corrected"},
-        {"Label8", "ppm"},          {"Label9", "ppm"},        {"ppmText", "ppm "},
-        {"Label1(0)", "Rx ="},      {"Label1(1)", "avg ="},   {"Label1(2)", "Tx ="},
-        {"Label1(3)", "ppm ="},
-    };
-    for (const auto &[name, caption] : labels) {
-        auto *label = w.findChild<QLabel *>(QLatin1String(name));
-        QVERIFY2(label, name);
-        QCOMPARE(label->text(), caption);
-    }
-    const QList<std::tuple<const char *, QString, QString, bool>> buttons {
-        {"ZeroButton", "&Zero", "Start Zero Calibration", true},
-        {"CancelButton", "&Cancel", "Stop Calibration", false},
-        {"SpanButton", "&Span", "Start Span Calibration", true},
-    };
-    for (const auto &[name, caption, tip, enabled] : buttons) {
-        auto *button = w.findChild<QPushButton *>(QLatin1String(name));
-        QVERIFY2(button, name);
-        QCOMPARE(button->text(), caption);
-        QCOMPARE(button->toolTip(), tip);
-        QCOMPARE(button->isEnabled(), enabled);
-    }
-    for (const char *frame :
-         {"StatusFrame", "AmbientSettingsFrame", "CO2displayFrame", "CalibrartionControlFrame"})
-        QVERIFY2(w.findChild<QWidget *>(QLatin1String(frame)), frame);
-    QCOMPARE(w.findChild<QLineEdit *>(QStringLiteral("SpanGasConcentration"))->text(),
-             QStringLiteral("2000"));
+    QStringList captions;
+    for (const char *name : {"Label44", "Label5", "Label6", "Label7", "PressureLabel",
+                             "TemperatureLabel", "ppmText", "Label1(0)", "Label1(1)", "ppmDisplay",
+                             "CorrectedConcentration", "RxLabel", "Status"})
+        captions << w.findChild<QLabel *>(QLatin1String(name))->text();
+    QCOMPARE(captions.join(u'|'), QStringLiteral("Span Gas|Pressure|Temperature|Corrected|hPa|"
+                                                 "°C|ppm |Rx =|avg =|-----|2000|--|"
+                                                 "Com Port Closed"));
+    QCOMPARE(w.ZeroButton->text() + w.CancelButton->toolTip() + w.SpanButton->toolTip(),
+             QStringLiteral("&ZeroStop CalibrationStart Span Calibration"));
+    QVERIFY(!w.CancelButton->isEnabled() && !w.RxLabel->isVisibleTo(&w));
+    // The entries from top to bottom, and so in the Tab order: span gas,
+    // pressure, temperature; the start-up has written the two ambient values.
+    w.show();
+    QVERIFY(w.SpanGasConcentration->y() < w.PressureText->y()
+            && w.PressureText->y() < w.TemperatureText->y());
+    QCOMPARE(w.SpanGasConcentration->nextInFocusChain(), w.PressureText);
+    QCOMPARE(w.PressureText->nextInFocusChain(), w.TemperatureText);
     QCOMPARE(w.PressureText->text() + u'|' + w.TemperatureText->text(),
              QStringLiteral("1013|25.0"));
-    // Centred on the screen.
     QCOMPARE(w.pos(), QPoint((1024 - w.width()) / 2, (768 - w.height()) / 2));
+
+    w.menuAbout->trigger();
+    w.menuContents->trigger();
+    QCOMPARE(f.fake.dialogs.messageTexts(),
+             QStringList {"Calibrator Kestrin\r                    Version 6.10   "});
+    QCOMPARE(f.fake.dialogs.shown[0].title, QStringLiteral("Kestrin"));
+    QCOMPARE(f.fake.dialogs.shown[1].text, QStringLiteral("kestrin.HLP"));
+    QCOMPARE(f.fake.desktop.beeps, 0);
 }
 
 void StartupTest::menusHoldTheirItemsInOrder()
@@ -168,28 +157,6 @@ void StartupTest::startupOpensTheRememberedPort()
     QCOMPARE(readFile(QStringLiteral("kestrin.ini")), file);
 }
 
-void StartupTest::settingsTextNamesPortAndSettings_data()
-{
-    QTest::addColumn<QByteArray>("text");
-    QTest::addColumn<int>("number");
-    QTest::addColumn<QString>("settings");
-    QTest::newRow("usual") << QByteArray("COM2:9600,N,8,1") << 2 << "9600,N,8,1";
-    QTest::newRow("line end kept") << QByteArray("COM1:9600,N,8,1\r\n") << 1 << "9600,N,8,1\r\n";
-    QTest::newRow("letter for digit") << QByteArray("COMx:9600,N,8,1") << 0 << "9600,N,8,1";
-    QTest::newRow("empty") << QByteArray() << 0 << "";
-    QTest::newRow("too short") << QByteArray("COM3") << 3 << "";
-}
-
-void StartupTest::settingsTextNamesPortAndSettings()
-{
-    QFETCH(QByteArray, text);
-    QFETCH(int, number);
-    QFETCH(QString, settings);
-    const RememberedPort port = parseSettingsText(text);
-    QCOMPARE(port.number, number);
-    QCOMPARE(port.settings, settings);
-}
-
 void StartupTest::exitIsRefusedDuringCalibrationButClosingIsNot()
 {
     WindowFixture f;
@@ -214,26 +181,5 @@ void StartupTest::exitIsRefusedDuringCalibrationButClosingIsNot()
     QCOMPARE(readFile(QStringLiteral("kestrin.ini")), QByteArray("COM1:9600,N,8,1"));
 }
 
-void StartupTest::aboutAndHelp()
-{
-    WindowFixture f;
-    f.start();
-    f.w().menuAbout->trigger();
-    f.w().menuContents->trigger();
-    QCOMPARE(f.fake.dialogs.shown.size(), 2);
-    const ShownBox &about = f.fake.dialogs.shown[0];
-    QCOMPARE(about.text, QStringLiteral("Calibrator Kestrin\r                    Version 6.10   "));
-    QCOMPARE(about.buttons, MessageButtons::Ok);
-    QCOMPARE(about.icon, MessageIcon::None);
-    QCOMPARE(about.title, QStringLiteral("Kestrin"));
-    QCOMPARE(f.fake.desktop.beeps, 0);
-    QCOMPARE(f.fake.dialogs.shown[1].kind, ShownBox::Help);
-    QCOMPARE(f.fake.dialogs.shown[1].text, QStringLiteral("kestrin.HLP"));
-}
-
-int main(int argc, char *argv[])
-{
-    return runTests<StartupTest>(argc, argv);
-}
-
+QTEST_MAIN(StartupTest)
 #include "tst_startup.moc"
