@@ -6,7 +6,7 @@
 //   link_bench latency [count]    prompt-to-return latency over a pseudo-terminal
 //   link_bench period [polls]     time from the end of an exchange to the next "X"
 
-#include "pseudo_terminal.h"
+#include "pty_link.h"
 #include "real_port_window.h"
 #include "simulator_process.h"
 #include "window_fixture.h"
@@ -81,8 +81,10 @@ int processorUse(int seconds)
 int latency(int count)
 {
     TemporaryCurrentDir dir;
-    PseudoTerminal line;
-    RealPortWindow program(line.slavePath());
+    std::string error;
+    const auto link = PtyLink::create(dir.path().toStdString() + "/ttyBENCH", error);
+    PtyLink &line = *link;
+    RealPortWindow program(QString::fromStdString(line.linkPath()));
     line.read(200); // the end-of-text byte
     program.window->Timer1->stop();
 
@@ -91,7 +93,7 @@ int latency(int count)
     std::atomic<Clock::time_point> sent;
     std::thread transmitter([&] {
         while (running) {
-            if (line.readUntil('\r', 200).isEmpty())
+            if (line.read(200, 0).empty())
                 continue;
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
             sent = Clock::now();
@@ -119,8 +121,10 @@ int latency(int count)
 int period(int polls)
 {
     TemporaryCurrentDir dir;
-    PseudoTerminal line;
-    RealPortWindow program(line.slavePath());
+    std::string error;
+    const auto link = PtyLink::create(dir.path().toStdString() + "/ttyBENCH", error);
+    PtyLink &line = *link;
+    RealPortWindow program(QString::fromStdString(line.linkPath()));
     line.read(200);
 
     // The far end notes when each "X" arrives and when its prompt goes out.
@@ -129,10 +133,10 @@ int period(int polls)
     std::atomic<bool> running {true};
     std::thread transmitter([&] {
         while (running) {
-            if (line.readUntil('\r', 200).isEmpty())
+            if (line.read(200, 0).empty())
                 continue;
             const auto arrived = Clock::now();
-            line.write(ScriptedTransmitter::reading(20000, 30000, 400, 400));
+            line.write(ScriptedTransmitter::reading(20000, 30000, 400, 400).toStdString());
             const std::lock_guard lock(guard);
             exchanges.emplace_back(arrived, Clock::now());
         }

@@ -56,6 +56,11 @@ LineMonitor::LineMonitor(QWidget *parent) : QDockWidget(QStringLiteral("Line Mon
 void LineMonitor::record(LineDirection direction, QByteArrayView bytes, const QDateTime &time)
 {
     const LineLog::Change change = m_log.record(direction, bytes, time);
+    // A hidden panel only keeps the log; it shows it whole when it opens.
+    if (m_view->isHidden() || !isVisible()) {
+        m_stale = true;
+        return;
+    }
     QScrollBar *scroll = m_view->verticalScrollBar();
     const bool following = scroll->value() == scroll->maximum();
 
@@ -75,6 +80,18 @@ void LineMonitor::record(LineDirection direction, QByteArrayView bytes, const QD
         scroll->setValue(scroll->maximum());
 }
 
+void LineMonitor::showEvent(QShowEvent *event)
+{
+    QDockWidget::showEvent(event);
+    if (!std::exchange(m_stale, false))
+        return;
+    QStringList lines;
+    for (const LineEntry &entry : m_log.entries())
+        lines << LineLog::lineText(entry);
+    m_view->setPlainText(lines.join(u'\n'));
+    m_view->verticalScrollBar()->setValue(m_view->verticalScrollBar()->maximum());
+}
+
 QString LineMonitor::shownText() const
 {
     return m_view->toPlainText();
@@ -87,6 +104,7 @@ void LineMonitor::copyAll()
 
 void LineMonitor::clear()
 {
+    m_stale = false;
     m_log.clear();
     m_view->clear();
 }

@@ -24,7 +24,11 @@ public:
     void copyAll();
     void clear();
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     LineLog m_log;
+    bool m_stale = false; // the log has grown while the panel was hidden
     QPlainTextEdit *m_view = nullptr;
 };

@@ -286,6 +286,8 @@ void LinkTest::lineMonitorShowsEveryByteWithItsTime()
     f.w().menuCom[2]->trigger();
     const auto *monitor = f.w().findChild<LineMonitor *>(QStringLiteral("lineMonitor"));
     QVERIFY(monitor->isHidden());
+    f.w().show();
+    monitor->toggleViewAction()->trigger();
     QCOMPARE(monitor->shownText(),
              QStringLiteral(
                  "14:05:00.000  -> <ETX>\n"
@@ -294,6 +296,10 @@ void LinkTest::lineMonitorShowsEveryByteWithItsTime()
                  "14:05:04.010  -> X<CR>\n"
                  "14:05:04.610  <- X<CR><LF><1B>>\n"
                  "14:05:05.744  -> <BS>"));
+    // Open, it follows the line as it goes.
+    f.w().menuCloseComPort->trigger();
+    f.w().menuCom[1]->trigger();
+    QVERIFY(monitor->shownText().endsWith(u"-> <BS>\n14:05:05.744  -> <BS>"));
 
     // The log keeps its newest entries, none longer than its limit.
     LineLog log(3, 4);
