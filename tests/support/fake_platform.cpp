@@ -1,5 +1,13 @@
 #include "fake_platform.h"
 
+#include <QDir>
+
+QString FakeDesktop::dataFolder() const
+{
+    return dataFolderPath.isEmpty() ? QDir::current().absoluteFilePath(QStringLiteral("appdata"))
+                                    : dataFolderPath;
+}
+
 void FakeDialogs::open(const ShownBox &box)
 {
     shown << box;

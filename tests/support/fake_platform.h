@@ -58,12 +58,15 @@ public:
     }
     QSize screenSize() const override { return {1024, 768}; }
     QString executableName() const override { return QStringLiteral("kestrin"); }
+    // "appdata" in the current directory (a test's temporary one) unless set.
+    QString dataFolder() const override;
     void endProgram() override { ++ended; }
 
     int beeps = 0;
     bool busy = false;
     QList<bool> pointerChanges;
     int ended = 0;
+    QString dataFolderPath;
 };
 
 // The text with its control characters written out (\r, \x03), so that a
