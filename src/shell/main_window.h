@@ -107,6 +107,7 @@ public:
     QAction *menuOpenParameterFile = nullptr;
     QAction *menuPrintTransmitterParameters = nullptr;
     QAction *menuExit = nullptr;
+    QAction *menuCalibrationReport = nullptr;
     QMenu *menuEdit = nullptr;
     QAction *menuUndoZeroCalibration = nullptr;
     QAction *menuUndoSpanCalibration = nullptr;
@@ -159,6 +160,7 @@ public:
     void SpanButton_Click();
     void StoreSpanPoint(QString &ts, QString &rs);
     void menuUndoSpanCalibration_Click();
+    void menuCalibrationReport_Click();
 
     // ---- Transmitter configuration (config/) ---------------------------------
     void menuOpenParameterFile_Click();

@@ -119,3 +119,9 @@ PrintOutcome FakePrinter::endDocument()
     calls << QStringLiteral("end");
     return outcome;
 }
+
+PrintOutcome FakePrinter::printReport(const CalibrationReport &report)
+{
+    reports << report;
+    return outcome;
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "calibration/calibration_report.h"
 #include "fake_clock.h"
 #include "fake_serial_port.h"
 #include "platform/platform.h"
@@ -83,10 +84,12 @@ public:
     void setFontSize(int points) override;
     void printLine(int column, const QString &text) override;
     PrintOutcome endDocument() override;
+    PrintOutcome printReport(const CalibrationReport &report) override;
 
-    PrintOutcome outcome; // what ending a document answers
+    PrintOutcome outcome; // what ending a document or printing a report answers
     QStringList calls;
     int documentsEnded = 0;
+    QList<CalibrationReport> reports; // every report printed
     QString sheet() const { return calls.isEmpty() ? QString() : calls.join(u'\n') + u'\n'; }
 
 private:
