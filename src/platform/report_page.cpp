@@ -67,7 +67,7 @@ public:
             rightText(285, check.difference);
             m_y += lineHeight();
         }
-        const double bottom = plot(section, QRectF(340, top, m_width - 340, 120));
+        const double bottom = plot(section, QRectF(300, top, m_width - 300, 140));
         m_y = std::max(m_y, bottom);
     }
 
@@ -82,6 +82,9 @@ private:
     {
         QFont font(QStringLiteral("Arial"));
         font.setStyleHint(QFont::SansSerif);
+        // No ligatures: "difference" stays six letters when the PDF's text is
+        // copied or searched.
+        font.setStyleStrategy(QFont::PreferNoShaping);
         font.setPointSizeF(points);
         font.setBold(bold);
         m_painter.setFont(font);
@@ -131,6 +134,10 @@ private:
         m_y = frame.bottom() + 2;
         textAt(frame.left(), QStringLiteral("0 s"));
         rightText(frame.right(), formatFixed(end, 0) + QStringLiteral(" s"));
+        m_painter.save();
+        m_painter.setPen(Qt::darkGreen);
+        textAt(frame.center().x() - 25, QStringLiteral("- - applied gas"));
+        m_painter.restore();
 
         m_painter.save();
         m_painter.setPen(QPen(Qt::black, px(0.5)));
