@@ -30,6 +30,9 @@ void MainWindow::startRun(RunKind kind)
     CO2displayFrame->setFocus();
     Status->setText(QStringLiteral("Wait..."));
     m_runStability = {};
+    m_runTrace = {};
+    // Readings on the new gas are no longer the last store's "as left".
+    finishAsLeft();
     showRunProgress();
 }
 
@@ -50,8 +53,9 @@ void MainWindow::takeSample()
     ++SampleCount;
     RxMean += (RxValue.value_or(0) - RxMean) / SampleCount;
     TxMean += (TxValue.value_or(0) - TxMean) / SampleCount;
-    m_runStability.add(double(m_clock.steadyMilliseconds()) / 1000.0, RxValue.value_or(0),
-                       TxValue.value_or(0));
+    const double seconds = double(m_clock.steadyMilliseconds()) / 1000.0;
+    m_runStability.add(seconds, RxValue.value_or(0), TxValue.value_or(0));
+    m_runTrace.add(seconds, avgValue.value_or(0));
     showRunProgress();
     if (SampleCount < NumberOfSamples)
         return;
@@ -63,6 +67,7 @@ void MainWindow::takeSample()
         NewT0 = plainDecimalText(TxMean);
         NewR0 = plainDecimalText(RxMean);
         StoreZeroPoint(NewT0, NewR0);
+        recordCalibration(CalibrationKind::Zero, PreviousT0, PreviousR0, NewT0, NewR0);
         menuUndoZeroCalibration->setEnabled(true);
     } else {
         endSpanRun();

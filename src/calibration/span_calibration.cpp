@@ -121,11 +121,14 @@ void MainWindow::endSpanRun()
     });
     if (const auto *problem = std::get_if<SpanProblem>(&result)) {
         // Nothing reaches the transmitter; it keeps its span point.
-        report(QStringLiteral("Span point not stored.") + CommandTerminator
-               + problemText(*problem, correctedText, TransmitterSpan));
+        const QString reason = problemText(*problem, correctedText, TransmitterSpan);
+        report(QStringLiteral("Span point not stored.") + CommandTerminator + reason);
+        m_storeResult = {StoreResult::Outcome::Refused, reason};
+        recordCalibration(CalibrationKind::Span, PreviousTS, PreviousRS, {}, {});
     } else {
         NewTS = plainDecimalText(std::get<double>(result));
         StoreSpanPoint(NewTS, NewRS);
+        recordCalibration(CalibrationKind::Span, PreviousTS, PreviousRS, NewTS, NewRS);
     }
     menuUndoSpanCalibration->setEnabled(true);
 }
@@ -139,5 +142,5 @@ void MainWindow::StoreSpanPoint(QString &ts, QString &rs)
 void MainWindow::menuUndoSpanCalibration_Click()
 {
     undoPoint(QStringLiteral("Undo Span Calibration? Please Confirm!"), menuUndoSpanCalibration,
-              [this] { StoreSpanPoint(PreviousTS, PreviousRS); });
+              CalibrationKind::UndoSpan, [this] { StoreSpanPoint(PreviousTS, PreviousRS); });
 }

@@ -28,7 +28,11 @@ void MainWindow::storePoint(QByteArrayView firstCommand, QString &first,
                             QByteArrayView secondCommand, QString &second,
                             const QString &doneMessage)
 {
+    // The readings after the previous store stop here: this one changes them.
+    finishAsLeft();
+    using Outcome = StoreResult::Outcome;
     if (!m_port.isOpen()) {
+        m_storeResult = {Outcome::PortClosed, {}};
         report(QStringLiteral("Com port not open"));
         return;
     }
@@ -37,25 +41,33 @@ void MainWindow::storePoint(QByteArrayView firstCommand, QString &first,
     // A run over readings such as "9e99" gives a mean that no transmitter
     // field holds; it must not be sent, let alone saved.
     if (!isStorableValue(first) || !isStorableValue(second)) {
+        const QString reason = QStringLiteral("The new values are outside what the transmitter "
+                                              "can hold (-99999 to 999999).");
+        m_storeResult = {Outcome::Refused, reason};
         setStatus(QStringLiteral("Parameters not stored"), StatusColour::Red);
-        report(QStringLiteral("The new values are outside what the transmitter can hold "
-                              "(-99999 to 999999).")
-               + CommandTerminator + QStringLiteral("Nothing has been sent."));
+        report(reason + CommandTerminator + QStringLiteral("Nothing has been sent."));
         CancelButton_Click();
         return;
     }
 
     BusyPointer busy(m_desktop);
+    QByteArray command; // the one on the line, for the record
+    const auto sent = [&command](const QByteArray &bytes) {
+        command = bytes.chopped(1); // without its carriage return
+        return bytes;
+    };
     // The transmitter answers a value or a store it refuses with "ERROR"
     // before its prompt. Going on would report a point as saved that the
     // transmitter never took.
     const LinkFailure failure {
-        [this] {
+        [&] {
+            m_storeResult = {Outcome::NotAnswered, QString::fromLatin1(command)};
             setStatus(QStringLiteral("Transmitter Not Responding, Check Com and Cables"),
                       StatusColour::Red);
             CancelButton_Click();
         },
         [&] {
+            m_storeResult = {Outcome::Rejected, QString::fromLatin1(command)};
             busy.release();
             setStatus(QStringLiteral("Parameters not stored"), StatusColour::Red);
             report(QStringLiteral("The transmitter rejected the parameters!") + CommandTerminator
@@ -63,22 +75,27 @@ void MainWindow::storePoint(QByteArrayView firstCommand, QString &first,
             CancelButton_Click();
         },
     };
-    if (!sendOrFail(Transmitter::command(firstCommand, first), Transmitter::ValueWriteTimeout,
+    if (!sendOrFail(sent(Transmitter::command(firstCommand, first)), Transmitter::ValueWriteTimeout,
                     failure)
-        || !sendOrFail(Transmitter::command(secondCommand, second),
+        || !sendOrFail(sent(Transmitter::command(secondCommand, second)),
                        Transmitter::ValueWriteTimeout, failure))
         return;
 
     busy.show();
     setStatus(QStringLiteral("Saving Parameters"), StatusColour::Black);
-    if (!sendOrFail(Transmitter::command(Transmitter::Store), Transmitter::StoreTimeout, failure))
+    if (!sendOrFail(sent(Transmitter::command(Transmitter::Store)), Transmitter::StoreTimeout,
+                    failure))
         return;
 
     setStatus(QStringLiteral("Saving OK"), StatusColour::Blue);
     // Only the prompt counts after "NOTEST": the parameters are saved.
-    if (!sendOrFail(Transmitter::command(Transmitter::NoTest), Transmitter::NoTestTimeout,
+    if (!sendOrFail(sent(Transmitter::command(Transmitter::NoTest)), Transmitter::NoTestTimeout,
                     {failure.silent, {}}))
         return;
+    m_storeResult = {Outcome::Stored, {}};
+    // The readings from now on show what the store left; those behind the
+    // box below count too.
+    m_asLeft.open = true;
 
     // The normal pointer comes back before the box, so the technician does
     // not click OK under an hourglass.
@@ -86,7 +103,7 @@ void MainWindow::storePoint(QByteArrayView firstCommand, QString &first,
     report(doneMessage, false);
 }
 
-void MainWindow::undoPoint(const QString &question, QAction *undoItem,
+void MainWindow::undoPoint(const QString &question, QAction *undoItem, CalibrationKind kind,
                            const std::function<void()> &store)
 {
     if (!m_port.isOpen()) {
@@ -95,7 +112,22 @@ void MainWindow::undoPoint(const QString &question, QAction *undoItem,
     }
     if (!confirm(question, MessageIcon::Question))
         return;
+    // The transmitter holds what this session's last calibration of the kind
+    // stored, if it stored anything.
+    const CalibrationKind calibrated
+        = kind == CalibrationKind::UndoZero ? CalibrationKind::Zero : CalibrationKind::Span;
+    QString beforeT, beforeR;
+    for (const CalibrationEvent &event : m_calibrations) {
+        if (event.kind != calibrated)
+            continue;
+        const bool stored = event.result.outcome == StoreResult::Outcome::Stored;
+        beforeT = stored ? event.afterT : QString();
+        beforeR = stored ? event.afterR : QString();
+    }
     store();
+    const bool zero = kind == CalibrationKind::UndoZero;
+    recordCalibration(kind, beforeT, beforeR, zero ? PreviousT0 : PreviousTS,
+                      zero ? PreviousR0 : PreviousRS);
     // One undo per run, whatever the store achieved.
     undoItem->setEnabled(false);
     if (send(Transmitter::command(Transmitter::NoTest), Transmitter::NoTestTimeout)

@@ -34,5 +34,5 @@ void MainWindow::StoreZeroPoint(QString &t0, QString &r0)
 void MainWindow::menuUndoZeroCalibration_Click()
 {
     undoPoint(QStringLiteral("Undo Zero Calibration? Please Confirm!"), menuUndoZeroCalibration,
-              [this] { StoreZeroPoint(PreviousT0, PreviousR0); });
+              CalibrationKind::UndoZero, [this] { StoreZeroPoint(PreviousT0, PreviousR0); });
 }

@@ -61,6 +61,8 @@ void MainWindow::menuPrintTransmitterParameters_Click()
         == Answer::Silent)
         return notResponding();
     const QString version = QString::fromLatin1(Transmitter::versionOf(RxBuffer));
+    if (version != u"?")
+        m_transmitterVersion = version;
     if (send(Transmitter::command(Transmitter::Parameters), Transmitter::ListingTimeout)
         == Answer::Silent)
         return notResponding();

@@ -67,6 +67,8 @@ void MainWindow::showPollReply()
         setStatus(QStringLiteral("Transmitter Failure, IR-signal Low!"), StatusColour::Red);
     }
 
+    if (!sampling())
+        noteAsLeftReading(reading.avg);
     if (sampling()) {
         ppmDisplay->setText(QStringLiteral("sample"));
         ppmText->setText(sampleMarker());

@@ -59,6 +59,9 @@ public:
     virtual QSize screenSize() const = 0;
     // File name of the running executable, without directory and extension.
     virtual QString executableName() const = 0;
+    // The folder where the program keeps the technician's data (the record
+    // of calibrations); it may not exist yet.
+    virtual QString dataFolder() const = 0;
     // Ends the program at once; the operating system releases the port.
     virtual void endProgram() = 0;
 };

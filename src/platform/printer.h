@@ -2,6 +2,8 @@
 
 #include <QString>
 
+struct CalibrationReport;
+
 // What became of a print document once it was ended.
 struct PrintOutcome {
     enum class Result {
@@ -32,4 +34,8 @@ public:
     virtual void printLine(int column, const QString &text) = 0;
     // Sends the document on its way; reports the outcome exactly once.
     virtual PrintOutcome endDocument() = 0;
+
+    // Prints the calibration report as one page of its own, with its plots;
+    // a document begun with the calls above is not touched.
+    virtual PrintOutcome printReport(const CalibrationReport &report) = 0;
 };

@@ -30,6 +30,7 @@ public:
     void setBusyPointer(bool busy) override;
     QSize screenSize() const override;
     QString executableName() const override;
+    QString dataFolder() const override;
     void endProgram() override;
 
 private:

@@ -1,6 +1,7 @@
 #include "qt_printer.h"
 
 #include "platform.h"
+#include "report_page.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -11,8 +12,6 @@
 #include <QStandardPaths>
 
 namespace {
-
-const QString documentName = QStringLiteral("Transmitter Parameters");
 
 QFont fontNamed(QFont font, const QString &name)
 {
@@ -62,27 +61,41 @@ void QtPrinter::printLine(int column, const QString &text)
 PrintOutcome QtPrinter::endDocument()
 {
     const std::vector<Step> steps = std::exchange(m_steps, {});
+    return print({QStringLiteral("Transmitter Parameters"), QStringLiteral("Parameter Sheet"),
+                  QStringLiteral("parameters")},
+                 [&steps](QPrinter &printer) { return render(printer, steps); });
+}
+
+PrintOutcome QtPrinter::printReport(const CalibrationReport &report)
+{
+    return print({QStringLiteral("Calibration Report"), QStringLiteral("Calibration Report"),
+                  QStringLiteral("calibration-report")},
+                 [&report](QPrinter &printer) { return paintReport(printer, report); });
+}
+
+PrintOutcome QtPrinter::print(const DocumentNames &names, const Render &render)
+{
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull())
-        return saveAsPdf(steps);
+        return saveAsPdf(names, render);
 
     QPrinter printer(info, QPrinter::HighResolution);
-    printer.setDocName(documentName);
-    if (!render(printer, steps))
-        return {
-            PrintOutcome::Result::Failed,
-            QStringLiteral("The printer %1 could not print the sheet.").arg(info.printerName())};
+    printer.setDocName(names.document);
+    if (!render(printer))
+        return {PrintOutcome::Result::Failed,
+                QStringLiteral("The printer %1 could not print the %2.")
+                    .arg(info.printerName(), names.what.toLower())};
     return {PrintOutcome::Result::Printed, info.printerName()};
 }
 
-PrintOutcome QtPrinter::saveAsPdf(const std::vector<Step> &steps)
+PrintOutcome QtPrinter::saveAsPdf(const DocumentNames &names, const Render &render)
 {
     const QString proposed
         = QDir(m_pdfDirectory)
-              .filePath(
-                  QStringLiteral("parameters-%1.pdf").arg(m_clock.now().toString(u"yyyy-MM-dd")));
+              .filePath(QStringLiteral("%1-%2.pdf")
+                            .arg(names.filePrefix, m_clock.now().toString(u"yyyy-MM-dd")));
     const QString fileName
-        = m_dialogs.saveFileName(QStringLiteral("Save Parameter Sheet as PDF"),
+        = m_dialogs.saveFileName(QStringLiteral("Save %1 as PDF").arg(names.what),
                                  QStringLiteral("PDF files(*.pdf)|*.pdf"), proposed);
     if (fileName.isEmpty())
         return {PrintOutcome::Result::Cancelled, {}};
@@ -91,8 +104,8 @@ PrintOutcome QtPrinter::saveAsPdf(const std::vector<Step> &steps)
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(fileName);
-    printer.setDocName(documentName);
-    if (!render(printer, steps))
+    printer.setDocName(names.document);
+    if (!render(printer))
         return {PrintOutcome::Result::Failed,
                 QStringLiteral("The file %1 could not be written.").arg(fileName)};
     return {PrintOutcome::Result::Saved, fileName};

@@ -2,6 +2,7 @@
 
 #include "printer.h"
 
+#include <functional>
 #include <variant>
 #include <vector>
 
@@ -24,6 +25,7 @@ public:
     void setFontSize(int points) override;
     void printLine(int column, const QString &text) override;
     PrintOutcome endDocument() override;
+    PrintOutcome printReport(const CalibrationReport &report) override;
 
 private:
     struct Position {
@@ -41,7 +43,15 @@ private:
     };
     using Step = std::variant<Position, FontName, FontSize, Line>;
 
-    PrintOutcome saveAsPdf(const std::vector<Step> &steps);
+    // What one kind of document is called, in the dialog and in its file name.
+    struct DocumentNames {
+        QString document; // "Transmitter Parameters"
+        QString what; // "Parameter Sheet"
+        QString filePrefix; // "parameters"
+    };
+    using Render = std::function<bool(QPrinter &)>;
+    PrintOutcome print(const DocumentNames &names, const Render &render);
+    PrintOutcome saveAsPdf(const DocumentNames &names, const Render &render);
     static bool render(QPrinter &printer, const std::vector<Step> &steps);
 
     Dialogs &m_dialogs;

@@ -242,6 +242,9 @@ void MainWindow::createMenus()
                    QStringLiteral("&Print Transmitter Parameters"));
     menuFiles->addSeparator();
     menuExit = makeItem(menuFiles, QStringLiteral("menuExit"), QStringLiteral("E&xit"));
+    menuFiles->addSeparator();
+    menuCalibrationReport = makeItem(menuFiles, QStringLiteral("menuCalibrationReport"),
+                                     QStringLiteral("Calibration &Report..."));
 
     menuEdit = addMenu("menuEdit", QStringLiteral("&Edit"));
     menuUndoZeroCalibration = makeItem(menuEdit, QStringLiteral("menuUndoZeroCalibration"),
@@ -320,10 +323,10 @@ bool MainWindow::talksToTransmitter(const QObject *control) const
 {
     // Every control whose handler sends a command, and nothing else: while
     // the line is in use these do not start, the others always do.
-    const std::array<const QObject *, 12> talking {
-        menuOpenParameterFile, menuPrintTransmitterParameters, menuUndoZeroCalibration,
-        menuUndoSpanCalibration, menuCom[1], menuCom[2], menuCom[3], menuCom[4],
-        menuCloseComPort, menuRelayTriggerPoint, ZeroButton, SpanButton,
+    const std::array<const QObject *, 13> talking {
+        menuOpenParameterFile, menuPrintTransmitterParameters, menuCalibrationReport,
+        menuUndoZeroCalibration, menuUndoSpanCalibration, menuCom[1], menuCom[2], menuCom[3],
+        menuCom[4], menuCloseComPort, menuRelayTriggerPoint, ZeroButton, SpanButton,
     };
     return std::find(talking.begin(), talking.end(), control) != talking.end();
 }
@@ -363,6 +366,7 @@ void MainWindow::connectHandlers()
     onClick(menuOpenParameterFile, [this] { menuOpenParameterFile_Click(); });
     onClick(menuPrintTransmitterParameters, [this] { menuPrintTransmitterParameters_Click(); });
     onClick(menuExit, [this] { menuExit_Click(); });
+    onClick(menuCalibrationReport, [this] { menuCalibrationReport_Click(); });
     onClick(menuUndoZeroCalibration, [this] { menuUndoZeroCalibration_Click(); });
     onClick(menuUndoSpanCalibration, [this] { menuUndoSpanCalibration_Click(); });
     for (int n = 1; n <= 4; ++n)

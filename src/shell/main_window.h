@@ -1,5 +1,6 @@
 #pragma once
 
+#include "calibration/calibration_record.h"
 #include "calibration/run_stability.h"
 #include "platform/platform.h"
 #include "shell/status_colour.h"
@@ -106,6 +107,7 @@ public:
     QAction *menuOpenParameterFile = nullptr;
     QAction *menuPrintTransmitterParameters = nullptr;
     QAction *menuExit = nullptr;
+    QAction *menuCalibrationReport = nullptr;
     QMenu *menuEdit = nullptr;
     QAction *menuUndoZeroCalibration = nullptr;
     QAction *menuUndoSpanCalibration = nullptr;
@@ -158,6 +160,7 @@ public:
     void SpanButton_Click();
     void StoreSpanPoint(QString &ts, QString &rs);
     void menuUndoSpanCalibration_Click();
+    void menuCalibrationReport_Click();
 
     // ---- Transmitter configuration (config/) ---------------------------------
     void menuOpenParameterFile_Click();
@@ -257,7 +260,18 @@ private:
     void showRunProgress();
     void storePoint(QByteArrayView firstCommand, QString &first, QByteArrayView secondCommand,
                     QString &second, const QString &doneMessage);
-    void undoPoint(const QString &question, QAction *undoItem, const std::function<void()> &store);
+    void undoPoint(const QString &question, QAction *undoItem, CalibrationKind kind,
+                   const std::function<void()> &store);
+    // The record of calibrations: one row per store tried or refused and per
+    // undo, the transmitter's values before and the ones written after.
+    void recordCalibration(CalibrationKind kind, const QString &beforeT, const QString &beforeR,
+                           const QString &afterT, const QString &afterR);
+    // The readings after a store, for its "as left" row; the row is written
+    // at the fifth, or with fewer when a run starts, another store comes or
+    // the window closes.
+    void noteAsLeftReading(double ppm);
+    void finishAsLeft();
+    void writeRecordLine(const QString &line);
     // Asks a query and keeps its value as whole-number text; on no reply or
     // another reply reports and gives false.
     bool fetchValue(const Transmitter::Query &query, QString &value, const QString &wrongReply);
@@ -274,6 +288,18 @@ private:
     std::function<void()> m_afterPoll; // a click that came during the poll's wait
     bool m_runComplete = false; // the run has taken its last sample
     RunStability m_runStability;
+    RunTrace m_runTrace; // the concentrations reported during the run
+    StoreResult m_storeResult; // of the last store tried
+    QList<CalibrationEvent> m_calibrations; // this session's record
+    int m_lastEventNumber = -1; // -1 until read from the record file
+    bool m_recordFailed = false; // said once per session
+    struct AsLeft {
+        bool open = false; // a store succeeded and its readings are being taken
+        qsizetype event = -1; // in m_calibrations, once recorded
+        QList<double> readings;
+        QDateTime time;
+    } m_asLeft;
+    QString m_transmitterVersion; // as "VER" answered, once asked
     QString m_parameterFileName; // the file dialog starts with the last one chosen
     QActionGroup *m_pressureUnits = nullptr; // the Units menu's two groups
     QActionGroup *m_temperatureUnits = nullptr;

@@ -86,6 +86,7 @@ void MainWindow::openRememberedPort()
 
 void MainWindow::Form_Unload()
 {
+    finishAsLeft();
     if (m_port.isOpen())
         m_port.close();
 }
@@ -94,6 +95,7 @@ void MainWindow::menuExit_Click()
 {
     if (refusedDuringCalibration())
         return;
+    finishAsLeft();
     m_desktop.endProgram();
 }
 

@@ -77,7 +77,8 @@ void StartupTest::menusHoldTheirItemsInOrder()
     }
     const QStringList expected {
         "menuFiles=&Files: menuOpenParameterFile=&Open Parameter File, -, "
-        "menuPrintTransmitterParameters=&Print Transmitter Parameters, -, menuExit=E&xit",
+        "menuPrintTransmitterParameters=&Print Transmitter Parameters, -, menuExit=E&xit, -, "
+        "menuCalibrationReport=Calibration &Report...",
         "menuEdit=&Edit: menuUndoZeroCalibration=Undo &Zero Calibration [off], "
         "menuUndoSpanCalibration=Undo &Span Calibration [off]",
         "menuComSettings=&Com: menuCom(1)=Com&1, menuCom(2)=Com&2, menuCom(3)=Com&3, "

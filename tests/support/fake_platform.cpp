@@ -1,5 +1,13 @@
 #include "fake_platform.h"
 
+#include <QDir>
+
+QString FakeDesktop::dataFolder() const
+{
+    return dataFolderPath.isEmpty() ? QDir::current().absoluteFilePath(QStringLiteral("appdata"))
+                                    : dataFolderPath;
+}
+
 void FakeDialogs::open(const ShownBox &box)
 {
     shown << box;
@@ -109,5 +117,11 @@ PrintOutcome FakePrinter::endDocument()
 {
     ++documentsEnded;
     calls << QStringLiteral("end");
+    return outcome;
+}
+
+PrintOutcome FakePrinter::printReport(const CalibrationReport &report)
+{
+    reports << report;
     return outcome;
 }

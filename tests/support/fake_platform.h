@@ -1,5 +1,6 @@
 #pragma once
 
+#include "calibration/calibration_report.h"
 #include "fake_clock.h"
 #include "fake_serial_port.h"
 #include "platform/platform.h"
@@ -58,12 +59,15 @@ public:
     }
     QSize screenSize() const override { return {1024, 768}; }
     QString executableName() const override { return QStringLiteral("kestrin"); }
+    // "appdata" in the current directory (a test's temporary one) unless set.
+    QString dataFolder() const override;
     void endProgram() override { ++ended; }
 
     int beeps = 0;
     bool busy = false;
     QList<bool> pointerChanges;
     int ended = 0;
+    QString dataFolderPath;
 };
 
 // The text with its control characters written out (\r, \x03), so that a
@@ -80,10 +84,12 @@ public:
     void setFontSize(int points) override;
     void printLine(int column, const QString &text) override;
     PrintOutcome endDocument() override;
+    PrintOutcome printReport(const CalibrationReport &report) override;
 
-    PrintOutcome outcome; // what ending a document answers
+    PrintOutcome outcome; // what ending a document or printing a report answers
     QStringList calls;
     int documentsEnded = 0;
+    QList<CalibrationReport> reports; // every report printed
     QString sheet() const { return calls.isEmpty() ? QString() : calls.join(u'\n') + u'\n'; }
 
 private:

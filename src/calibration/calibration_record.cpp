@@ -1,0 +1,225 @@
+#include "calibration_record.h"
+
+#include "shell/leading_number.h"
+#include "shell/number_format.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int asLeftColumns = 5;
+// Every column up to "as found (ppm)"; the as-left readings follow.
+constexpr qsizetype columnsBeforeAsLeft = 29;
+
+QString number(std::optional<double> value, int decimals)
+{
+    return value ? formatFixed(*value, decimals) : QString();
+}
+
+// Mean, standard deviation and drift per minute; all empty without samples.
+QStringList signalFields(const SignalStability &signal)
+{
+    if (signal.count() == 0)
+        return {{}, {}, {}};
+    return {formatFixed(signal.mean(), 2), number(signal.standardDeviation(), 2),
+            number(signal.driftPerMinute(), 2)};
+}
+
+QString joined(const QStringList &fields)
+{
+    QStringList quoted;
+    for (const QString &field : fields)
+        quoted << csvField(field);
+    return quoted.join(u',');
+}
+
+} // namespace
+
+void RunTrace::add(double seconds, double ppm)
+{
+    if (m_count == 0)
+        m_start = seconds;
+    ++m_count;
+    m_mean += (ppm - m_mean) / m_count;
+    if ((m_count - 1) % m_stride != 0)
+        return;
+    m_points << QPointF(seconds - m_start, ppm);
+    if (m_points.size() < maximumPoints)
+        return;
+    // Full: keep every second point, and from now on every second sample.
+    QList<QPointF> kept;
+    for (qsizetype i = 0; i < m_points.size(); i += 2)
+        kept << m_points[i];
+    m_points = kept;
+    m_stride *= 2;
+}
+
+std::optional<double> appliedGas(const CalibrationEvent &event)
+{
+    switch (event.kind) {
+    case CalibrationKind::Zero:
+        return 0.0;
+    case CalibrationKind::Span:
+        return LeadingNumber(event.corrected);
+    default:
+        return std::nullopt;
+    }
+}
+
+QString kindText(CalibrationKind kind)
+{
+    switch (kind) {
+    case CalibrationKind::Zero:
+        return QStringLiteral("zero");
+    case CalibrationKind::Span:
+        return QStringLiteral("span");
+    case CalibrationKind::UndoZero:
+        return QStringLiteral("undo zero");
+    case CalibrationKind::UndoSpan:
+        return QStringLiteral("undo span");
+    }
+    return {};
+}
+
+QString outcomeText(const StoreResult &result)
+{
+    using O = StoreResult::Outcome;
+    switch (result.outcome) {
+    case O::Stored:
+        return QStringLiteral("stored");
+    case O::NotAnswered:
+        return QStringLiteral("not answered: ") + result.detail;
+    case O::Rejected:
+        return QStringLiteral("rejected: ") + result.detail;
+    case O::Refused:
+        return QStringLiteral("refused: ") + result.detail;
+    case O::PortClosed:
+        return QStringLiteral("port closed");
+    }
+    return {};
+}
+
+QString csvField(const QString &text)
+{
+    static const QString special = QStringLiteral(",\"\r\n");
+    if (std::none_of(text.begin(), text.end(), [](QChar c) { return special.contains(c); }))
+        return text;
+    return u'"' + QString(text).replace(u'"', QStringLiteral("\"\"")) + u'"';
+}
+
+QString calibrationRecordHeader()
+{
+    QStringList names
+        = QStringLiteral("event|row|time|port|device|version|kind|outcome|samples|"
+                         "span gas (ppm)|corrected (ppm)|applied gas (ppm)|"
+                         "temperature|temperature unit|temperature (°C)|"
+                         "pressure|pressure unit|pressure (hPa)|"
+                         "T0/TS before|R0/RS before|T0/TS after|R0/RS after|"
+                         "Rx mean|Rx std dev|Rx drift (/min)|Tx mean|Tx std dev|Tx drift (/min)|"
+                         "as found (ppm)")
+              .split(u'|');
+    for (int i = 1; i <= asLeftColumns; ++i)
+        names << QStringLiteral("as left %1 (ppm)").arg(i);
+    return joined(names);
+}
+
+QString isoTimeWithOffset(const QDateTime &time)
+{
+    // A local time names no offset of its own in ISO form: give it one, so a
+    // record kept across a change to summer time still sorts and compares.
+    const QDateTime fixed = time.toOffsetFromUtc(time.offsetFromUtc());
+    QString text = fixed.toString(Qt::ISODate);
+    if (text.endsWith(u'Z')) {
+        text.chop(1);
+        text += QStringLiteral("+00:00");
+    }
+    return text;
+}
+
+QString calibrationRow(const CalibrationEvent &e)
+{
+    const bool ran = e.kind == CalibrationKind::Zero || e.kind == CalibrationKind::Span;
+    const bool span = e.kind == CalibrationKind::Span;
+    QStringList fields {
+        QString::number(e.number),
+        QStringLiteral("calibration"),
+        isoTimeWithOffset(e.time),
+        e.port,
+        e.device,
+        e.version,
+        kindText(e.kind),
+        outcomeText(e.result),
+        ran ? QString::number(e.samples) : QString(),
+        span ? e.spanGas : QString(),
+        span ? e.corrected : QString(),
+        number(appliedGas(e), 0),
+        e.temperatureShown,
+        e.temperatureUnit,
+        formatFixed(e.temperatureCelsius, 2),
+        e.pressureShown,
+        e.pressureUnit,
+        formatFixed(e.pressureHectopascal, 2),
+        e.beforeT,
+        e.beforeR,
+        e.afterT,
+        e.afterR,
+    };
+    fields << signalFields(e.stability.reference) << signalFields(e.stability.co2);
+    fields << (e.trace.count() > 0 ? formatFixed(e.trace.mean(), 1) : QString());
+    for (int i = 0; i < asLeftColumns; ++i)
+        fields << QString();
+    return joined(fields);
+}
+
+QString asLeftRow(const CalibrationEvent &e)
+{
+    QStringList fields {
+        QString::number(e.number),
+        QStringLiteral("as left"),
+        isoTimeWithOffset(e.asLeftTime),
+        e.port,
+        e.device,
+        e.version,
+        kindText(e.kind),
+    };
+    // Nothing between the kind and the readings: they belong to the row above.
+    while (fields.size() < columnsBeforeAsLeft)
+        fields << QString();
+    for (int i = 0; i < asLeftColumns; ++i)
+        fields << (i < e.asLeft.size() ? plainDecimalText(e.asLeft[i]) : QString());
+    return joined(fields);
+}
+
+bool appendToRecord(const QString &path, const QString &line)
+{
+    const QFileInfo info(path);
+    if (!QDir().mkpath(info.absolutePath()))
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return false;
+    QByteArray bytes;
+    if (file.size() == 0)
+        bytes = calibrationRecordHeader().toUtf8() + '\n';
+    bytes += line.toUtf8() + '\n';
+    const bool written = file.write(bytes) == bytes.size() && file.flush();
+    file.close();
+    return written && file.error() == QFileDevice::NoError;
+}
+
+int lastEventNumber(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    int last = 0;
+    while (!file.atEnd()) {
+        const QByteArray line = file.readLine();
+        last = std::max(last, line.left(line.indexOf(',')).toInt());
+    }
+    return last;
+}

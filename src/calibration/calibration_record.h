@@ -1,0 +1,103 @@
+#pragma once
+
+#include "calibration/run_stability.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QPointF>
+#include <QString>
+
+#include <optional>
+
+// The technician's record of every calibration: one CSV file, one row per
+// stored, failed or refused zero or span point and per undo, and a second
+// row "as left" with the first readings after a store. Everything here is
+// worked out without the window; the window gathers the values.
+
+// The record's file, in the program's data folder.
+inline const QString recordFileName = QStringLiteral("calibrations.csv");
+
+enum class CalibrationKind { Zero, Span, UndoZero, UndoSpan };
+
+// What became of a point the window tried to store.
+struct StoreResult {
+    enum class Outcome {
+        Stored,
+        NotAnswered, // `detail` is the command the transmitter did not answer
+        Rejected, // ... the command it answered with "ERROR"
+        Refused, // nothing was sent; `detail` says why
+        PortClosed,
+    };
+    Outcome outcome = Outcome::Stored;
+    QString detail;
+};
+
+// The concentrations the transmitter reported during a run: their mean over
+// every sample, and a plot's worth of them. A long run keeps every second,
+// fourth, ... sample, so the plot stays bounded and still spans the run.
+class RunTrace {
+public:
+    static constexpr qsizetype maximumPoints = 1000;
+
+    void add(double seconds, double ppm);
+    int count() const { return m_count; }
+    double mean() const { return m_mean; }
+    // Seconds from the run's first sample, and ppm.
+    const QList<QPointF> &points() const { return m_points; }
+
+private:
+    int m_count = 0;
+    double m_mean = 0;
+    double m_start = 0;
+    int m_stride = 1;
+    QList<QPointF> m_points;
+};
+
+struct CalibrationEvent {
+    int number = 0; // links the "as left" row to its event
+    QDateTime time;
+    QString port; // "COM1"
+    QString device; // what COM1 stands for
+    QString version; // the transmitter's software version; empty when not read
+    CalibrationKind kind = CalibrationKind::Zero;
+    StoreResult result;
+    int samples = 0;
+    QString spanGas, corrected; // ppm, as entered and as shown (span only)
+    QString temperatureShown, temperatureUnit, pressureShown, pressureUnit;
+    double temperatureCelsius = 0, pressureHectopascal = 0;
+    QString beforeT, beforeR; // what the transmitter held
+    QString afterT, afterR; // what was written (or was to be)
+    RunStability stability;
+    RunTrace trace;
+    QList<double> asLeft; // the first readings after the store (ppm)
+    QDateTime asLeftTime; // when the last of them came
+};
+
+// The gas the transmitter was calibrated on: 0 ppm for a zero, the corrected
+// concentration for a span; none for an undo.
+std::optional<double> appliedGas(const CalibrationEvent &event);
+
+// "zero", "span", "undo zero", "undo span".
+QString kindText(CalibrationKind kind);
+// "stored", "not answered: SAVE", "rejected: R020000", "refused: <reason>",
+// "port closed".
+QString outcomeText(const StoreResult &result);
+
+// A field as CSV writes it: quoted, with its quotes doubled, when it holds a
+// comma, a quote or a line end.
+QString csvField(const QString &text);
+
+QString calibrationRecordHeader();
+// The event's row, and its "as left" row with the readings after the store.
+QString calibrationRow(const CalibrationEvent &event);
+QString asLeftRow(const CalibrationEvent &event);
+
+// Date, time and offset from UTC: "2026-12-06T14:05:00+01:00".
+QString isoTimeWithOffset(const QDateTime &time);
+
+// Appends one line to the record at `path`, creating its folder, and the
+// header line when the file is new or empty. The file is opened, appended,
+// flushed and closed for every line, so a crash loses nothing written.
+bool appendToRecord(const QString &path, const QString &line);
+// The highest event number in the record at `path`; 0 when there is none.
+int lastEventNumber(const QString &path);

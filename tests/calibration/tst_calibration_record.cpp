@@ -1,0 +1,214 @@
+// The record of calibrations and the report made from it: a row for every
+// store tried, refused or undone, an "as left" row after five readings,
+// nothing lost to a crash, and the customer's page as read from the PDF.
+
+#include "calibration/calibration_record.h"
+#include "calibration_fixture.h"
+#include "platform/qt_printer.h"
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStatusBar>
+
+#include <cstdio>
+#include <cstdlib>
+
+class CalibrationRecordTest : public QObject {
+    Q_OBJECT
+
+private:
+    // One reading a poll: the signals alternate by `step` (rx) and twice
+    // that (tx); the averaged concentration is each of `avgs` in turn.
+    static void readings(LinkedWindowFixture &f, double rx, double tx, double step,
+                         QList<double> avgs)
+    {
+        for (qsizetype i = 0; i < avgs.size(); ++i) {
+            f.transmitter.setReading(rx + step * (i % 2), tx + 2 * step * (i % 2), 0, avgs[i]);
+            f.poll();
+        }
+    }
+    // A run with one sample for each of `avgs`.
+    static void calibrate(LinkedWindowFixture &f, QPushButton *button, double rx, double tx,
+                          double step, QList<double> avgs)
+    {
+        f.w().NumberOfSamples = avgs.size();
+        button->click();
+        readings(f, rx, tx, step, avgs);
+    }
+    static QString record(const QString &folder)
+    {
+        QString text = QString::fromUtf8(readFile(folder + QStringLiteral("/calibrations.csv")));
+        static const QRegularExpression time(QStringLiteral("^(\\d+,[a-z ]+,)[^,]+"),
+                                             QRegularExpression::MultilineOption);
+        return text.replace(time, QStringLiteral("\\1<time>"));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        // As the child of survivesAKillRightAfterTheStore: a one-sample zero,
+        // then wait for the parent's SIGKILL.
+        const QString folder = qEnvironmentVariable("KESTRIN_RECORD_CHILD");
+        if (folder.isEmpty())
+            return;
+        CalibrationFixture f;
+        f.fake.desktop.dataFolderPath = folder;
+        calibrate(f, f.w().ZeroButton, 20000, 30000, 0, {3});
+        std::puts("stored");
+        std::fflush(stdout);
+        std::getchar(); // returns only when the parent has gone without killing us
+        std::_Exit(1);
+    }
+
+    void everyStoreRefusalAndUndoHasItsRow()
+    {
+        CalibrationFixture f;
+        calibrate(f, f.w().ZeroButton, 20000, 30000, 2, {4, 6});
+        readings(f, 20001, 30002, 0, {1, 2, 3, 2, 1});
+        f.w().menuUndoZeroCalibration->trigger();
+        f.w().menu_Farenheit->trigger();
+        f.enter({"T=68", "P=1000"});
+        calibrate(f, f.w().SpanButton, 20000, 25000, 0, {1990});
+        f.transmitter.silence("SAVE");
+        calibrate(f, f.w().SpanButton, 20000, 25000, 0, {1990});
+        f.transmitter.answer("SAVE");
+        f.script("R020000", ScriptedTransmitter::frame("R020000", "ERROR"));
+        calibrate(f, f.w().ZeroButton, 20000, 30000, 0, {0});
+        f.w().SpanButton->click();
+        f.enter({"S=none"}); // refused at the end of the run
+        f.poll();
+        COMPARE_GOLDEN(record(f.fake.desktop.dataFolder()).toUtf8(), "calibrations.csv");
+        QVERIFY(f.w().statusBar()->currentMessage().isEmpty());
+    }
+
+    void fieldsWithCommasQuotesOrLineEndsAreQuoted_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("field");
+        QTest::newRow("plain") << "stored"
+                               << "stored";
+        QTest::newRow("quote") << "the \"SAVE\""
+                               << "\"the \"\"SAVE\"\"\"";
+        QTest::newRow("line end") << "a\nb"
+                                  << "\"a\nb\"";
+    }
+    void fieldsWithCommasQuotesOrLineEndsAreQuoted()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, field);
+        QCOMPARE(csvField(text), field);
+    }
+
+    void anUnwritableRecordIsToldOnceAndTheCalibrationGoesOn()
+    {
+        CalibrationFixture f;
+        writeFile(QStringLiteral("not-a-folder"), "");
+        f.fake.desktop.dataFolderPath = QDir::current().absoluteFilePath("not-a-folder/kestrin");
+        calibrate(f, f.w().ZeroButton, 20000, 30000, 0, {0});
+        const QString told = f.w().statusBar()->currentMessage();
+        QVERIFY2(told.startsWith("The calibration record could not be written"), qPrintable(told));
+        f.w().statusBar()->clearMessage();
+        calibrate(f, f.w().ZeroButton, 20000, 30000, 0, {0});
+        QVERIFY(f.w().statusBar()->currentMessage().isEmpty());
+        QCOMPARE(f.fake.dialogs.messageTexts().count("Zero Point Set And Saved"), 2);
+    }
+
+    void survivesAKillRightAfterTheStore()
+    {
+        QTemporaryDir folder;
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("KESTRIN_RECORD_CHILD", folder.path());
+        environment.insert("TMPDIR", folder.path()); // the child's own folder goes with ours
+        child.setProcessEnvironment(environment);
+        child.start(QCoreApplication::applicationFilePath(), {"-o", "/dev/null,txt"});
+        QVERIFY(child.waitForReadyRead(20000));
+        QCOMPARE(child.readAllStandardOutput(), QByteArray("stored\n"));
+        child.kill(); // SIGKILL: no destructor, no buffer flushed at exit
+        QVERIFY(child.waitForFinished(5000));
+        const QStringList lines = record(folder.path()).split(u'\n');
+        QCOMPARE(lines.size(), 3); // header, row, and the final line end
+        QVERIFY2(lines[1].startsWith("1,calibration,<time>,COM1,/dev/ttyFAKE1,,zero,stored,1,"),
+                 qPrintable(lines[1]));
+    }
+
+    void reportShowsTheCalibrationsAgainstTheAppliedGas()
+    {
+        LinkedWindowFixture f;
+        QtPrinter printer(f.fake.dialogs, f.fake.clock);
+        writeFile(QStringLiteral("kestrin.ini"), "COM1:9600,N,8,1");
+        f.window = std::make_unique<MainWindow>(
+            Platform {f.fake.port, f.fake.dialogs, f.fake.desktop, f.fake.clock, printer});
+        for (const char *reply : {"T0 = 30000", "R0 = 20000", "TSpan = 25500", "RSpan = 20100"})
+            f.transmitter.answer(QByteArray(reply).left(2), reply);
+        f.transmitter.answer("SPAN", "Span =  2000");
+        f.transmitter.answer("VER", "STD0420A");
+        calibrate(f, f.w().ZeroButton, 20000, 30000, 2, {30, 22, 17, 13, 11, 9, 8, 7, 7, 6});
+        readings(f, 20001, 30002, 0, {1, 0, 1, 0, 0}); // as left
+        calibrate(f, f.w().SpanButton, 20000, 25000, 5,
+                  {2150, 2120, 2100, 2090, 2080, 2075, 2070, 2068, 2066, 2081});
+        readings(f, 20000, 25005, 0, {2003, 2001, 1999, 2002, 2000});
+
+        QTemporaryDir folder;
+        const QString pdf = qEnvironmentVariable("KESTRIN_REPORT_PDF", folder.filePath("r.pdf"));
+        f.fake.dialogs.inputAnswers << QStringLiteral("K-33 ICB / 0712345");
+        f.fake.dialogs.saveAnswers << pdf;
+        f.forget();
+        f.w().menuCalibrationReport->trigger();
+        QCOMPARE(f.transmitter.commands, QList<QByteArray>({"VER"}));
+        QCOMPARE(f.fake.dialogs.messageTexts(),
+                 QStringList("The calibration report has been saved in\r" + pdf));
+
+        QProcess pdftotext;
+        pdftotext.start(QStringLiteral("pdftotext"), {"-layout", pdf, "-"});
+        QVERIFY(pdftotext.waitForFinished(10000));
+        const QString layout = QString::fromUtf8(pdftotext.readAllStandardOutput());
+        QCOMPARE(layout.count(u'\f'), 1); // one page
+        QStringList lines;
+        for (const QString &line : layout.split(u'\n'))
+            lines << line.simplified();
+        for (const char *expected :
+             {"Transmitter type and serial number K-33 ICB / 0712345", "Software version STD0420A",
+              "Port COM1 (/dev/ttyFAKE1)", "Samples 10", "T0 / R0 before 30000 / 20000",
+              "T0 / R0 after 30002 / 20001", "Reference signal mean 20001.0, std dev 1.05",
+              "ppm difference", "Applied gas 0", "As found (mean of the run) 13.0 +13.0",
+              "As left (mean of 5 readings) 0.4 +0.4", "Span gas 2000 ppm, corrected to 2000 ppm",
+              "TS / RS before 25500 / 20100", "TS / RS after 25005 / 20003", "Applied gas 2000",
+              "As found (mean of the run) 2090.0 +90.0",
+              "As left (mean of 5 readings) 2001.0 +1.0"})
+            QVERIFY2(lines.join(u'\n').contains(QString::fromUtf8(expected)), expected);
+    }
+
+    void reportIsRefusedWithoutACalibrationOrDuringARun_data()
+    {
+        QTest::addColumn<int>("zeroSamples"); // of a zero run first; 0: none
+        QTest::addColumn<QString>("message");
+        QTest::newRow("nothing yet") << 0 << "No calibration has been recorded in this session.";
+        QTest::newRow("during a run") << 3 << "Not possible during calibration!";
+        // The type and serial number typed for the parameter sheet are used.
+        QTest::newRow("after a zero") << 1 << "";
+    }
+    void reportIsRefusedWithoutACalibrationOrDuringARun()
+    {
+        QFETCH(int, zeroSamples);
+        QFETCH(QString, message);
+        CalibrationFixture f;
+        if (zeroSamples > 0) {
+            f.w().NumberOfSamples = zeroSamples;
+            f.w().ZeroButton->click();
+            f.poll();
+        }
+        f.w().TransmitterTypeAndSerial = QStringLiteral("K-33 / 1");
+        f.forget();
+        f.w().menuCalibrationReport->trigger();
+        QCOMPARE(f.fake.dialogs.messageTexts(),
+                 message.isEmpty() ? QStringList() : QStringList(message));
+        QCOMPARE(f.fake.dialogs.shown.size(), message.isEmpty() ? 0 : 1);
+        QCOMPARE(f.fake.printer.reports.size(), message.isEmpty() ? 1 : 0);
+        if (message.isEmpty())
+            QCOMPARE(f.fake.printer.reports[0].header[0].value, QStringLiteral("K-33 / 1"));
+    }
+};
+
+QTEST_MAIN(CalibrationRecordTest)
+#include "tst_calibration_record.moc"
