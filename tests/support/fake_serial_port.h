@@ -24,6 +24,15 @@ public:
     {
         return QStringLiteral("/dev/ttyFAKE%1").arg(number);
     }
+    // An adapter with its description and serial number while the port
+    // exists; the bare device name while it does not.
+    PortDescription describePort(int number) const override
+    {
+        if (!existing.contains(number))
+            return {deviceName(number), {}, {}};
+        return {deviceName(number), QStringLiteral("Fake USB serial"),
+                QStringLiteral("FK%1").arg(number)};
+    }
     bool setSettings(const QString &settings) override;
     QString settings() const override { return m_settings.text(); }
     bool open() override;
@@ -48,6 +57,7 @@ public:
     QByteArray written; // every byte, in order
     QList<QByteArray> writes; // one entry per write
     QList<int> opens; // the port number of every successful open
+    int openAttempts = 0; // successful or not
     int closes = 0;
 
 private:

@@ -1,0 +1,43 @@
+// What the window shows about the ports beyond the check marks: the device
+// behind each Com item, and the link's state in the status bar.
+
+#include "shell/main_window.h"
+
+#include "link/port_texts.h"
+#include "platform/serial_port.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QStatusBar>
+
+void MainWindow::createLinkStateDisplay()
+{
+    m_linkState = new QLabel(this);
+    m_linkState->setObjectName(QStringLiteral("linkState"));
+    statusBar()->addPermanentWidget(m_linkState);
+
+    menuComSettings->setToolTipsVisible(true);
+    // Adapters are plugged in and pulled out while the program runs.
+    connect(menuComSettings, &QMenu::aboutToShow, this, &MainWindow::describeComItems);
+    describeComItems();
+}
+
+void MainWindow::describeComItems()
+{
+    for (int n = 1; n <= 4; ++n) {
+        const QString tip = portTip(n, m_port.describePort(n));
+        menuCom[size_t(n)]->setStatusTip(tip);
+        menuCom[size_t(n)]->setToolTip(tip);
+    }
+}
+
+void MainWindow::showLinkState()
+{
+    const LinkState state = m_port.isOpen() ? LinkState::Open
+        : waitingForDevice()                ? LinkState::WaitingForDevice
+                                            : LinkState::NoPort;
+    const int number = m_port.commPort();
+    m_linkState->setText(
+        linkStateText(state, number, m_port.deviceName(number), m_port.settings()));
+}
