@@ -15,6 +15,9 @@ void MainWindow::createLinkStateDisplay()
 {
     m_linkState = new QLabel(this);
     m_linkState->setObjectName(QStringLiteral("linkState"));
+    // A long device name (/dev/serial/by-id/...) is cut rather than widening
+    // the window; the tool tip keeps it whole.
+    m_linkState->setMinimumWidth(m_linkState->fontMetrics().horizontalAdvance(u'0') * 20);
     statusBar()->addPermanentWidget(m_linkState);
 
     menuComSettings->setToolTipsVisible(true);
@@ -25,8 +28,9 @@ void MainWindow::createLinkStateDisplay()
 
 void MainWindow::describeComItems()
 {
+    const QList<PortDescription> ports = m_port.describePorts({1, 2, 3, 4});
     for (int n = 1; n <= 4; ++n) {
-        const QString tip = portTip(n, m_port.describePort(n));
+        const QString tip = portTip(n, ports.value(n - 1));
         menuCom[size_t(n)]->setStatusTip(tip);
         menuCom[size_t(n)]->setToolTip(tip);
     }
@@ -38,6 +42,7 @@ void MainWindow::showLinkState()
         : waitingForDevice()                ? LinkState::WaitingForDevice
                                             : LinkState::NoPort;
     const int number = m_port.commPort();
-    m_linkState->setText(
-        linkStateText(state, number, m_port.deviceName(number), m_port.settings()));
+    const QString text = linkStateText(state, number, m_port.deviceName(number), m_port.settings());
+    m_linkState->setText(text);
+    m_linkState->setToolTip(text);
 }

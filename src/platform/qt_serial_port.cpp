@@ -56,22 +56,26 @@ QString QtSerialPort::devicePath(int number)
 #endif
 }
 
-PortDescription QtSerialPort::describePort(int number) const
+QList<PortDescription> QtSerialPort::describePorts(const QList<int> &numbers) const
 {
-    PortDescription port {devicePath(number), {}, {}};
-    // The configured name may be a stable link (/dev/serial/by-id/...) to the
-    // device the system lists.
-    const QString target = QFileInfo(port.device).canonicalFilePath();
-    const auto available = QSerialPortInfo::availablePorts();
-    for (const QSerialPortInfo &info : available) {
-        if (info.portName() == port.device || info.systemLocation() == port.device
-            || (!target.isEmpty() && info.systemLocation() == target)) {
-            port.description = info.description();
-            port.serialNumber = info.serialNumber();
-            break;
+    const QList<QSerialPortInfo> available = QSerialPortInfo::availablePorts();
+    QList<PortDescription> ports;
+    for (int number : numbers) {
+        PortDescription port {devicePath(number), {}, {}};
+        // The configured name may be a stable link (/dev/serial/by-id/...) to
+        // the device the system lists.
+        const QString target = QFileInfo(port.device).canonicalFilePath();
+        for (const QSerialPortInfo &info : available) {
+            if (info.portName() == port.device || info.systemLocation() == port.device
+                || (!target.isEmpty() && info.systemLocation() == target)) {
+                port.description = info.description();
+                port.serialNumber = info.serialNumber();
+                break;
+            }
         }
+        ports.append(port);
     }
-    return port;
+    return ports;
 }
 
 bool QtSerialPort::setCommPort(int number)

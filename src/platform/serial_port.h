@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -30,8 +31,15 @@ public:
     virtual int commPort() const = 0;
     // The device that port `number` stands for ("/dev/ttyUSB0", "COM3").
     virtual QString deviceName(int number) const = 0;
-    // Looked up afresh on every call: adapters come and go.
-    virtual PortDescription describePort(int number) const { return {deviceName(number), {}, {}}; }
+    // The ports `numbers`, in that order, looked up afresh on every call
+    // (adapters come and go) and all at once (the system lists its ports in one go).
+    virtual QList<PortDescription> describePorts(const QList<int> &numbers) const
+    {
+        QList<PortDescription> ports;
+        for (int number : numbers)
+            ports.append({deviceName(number), {}, {}});
+        return ports;
+    }
 
     // Line settings as "baud,parity,data bits,stop bits". A malformed text is
     // refused and the settings stay as they were. The initial text is 9600,n,8,1.

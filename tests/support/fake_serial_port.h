@@ -26,12 +26,15 @@ public:
     }
     // An adapter with its description and serial number while the port
     // exists; the bare device name while it does not.
-    PortDescription describePort(int number) const override
+    QList<PortDescription> describePorts(const QList<int> &numbers) const override
     {
-        if (!existing.contains(number))
-            return {deviceName(number), {}, {}};
-        return {deviceName(number), QStringLiteral("Fake USB serial"),
-                QStringLiteral("FK%1").arg(number)};
+        QList<PortDescription> ports;
+        for (int n : numbers)
+            ports.append(existing.contains(n)
+                             ? PortDescription {deviceName(n), QStringLiteral("Fake USB serial"),
+                                                QStringLiteral("FK%1").arg(n)}
+                             : PortDescription {deviceName(n), {}, {}});
+        return ports;
     }
     bool setSettings(const QString &settings) override;
     QString settings() const override { return m_settings.text(); }
