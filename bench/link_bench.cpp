@@ -5,6 +5,10 @@
 //   link_bench cpu [seconds]      processor use, answering and silent transmitter
 //   link_bench latency [count]    prompt-to-return latency over a pseudo-terminal
 //   link_bench period [polls]     time from the end of an exchange to the next "X"
+//   link_bench reconnect [seconds]
+//                                 processor use while waiting for an unplugged
+//                                 simulator, then the time from each replug to
+//                                 the port reopened and to the first poll
 
 #include "pty_link.h"
 #include "real_port_window.h"
@@ -161,6 +165,87 @@ int period(int polls)
     return 0;
 }
 
+// The real serial port, counting the tries to open it.
+class OpenCountingPort : public QtSerialPort {
+public:
+    bool open() override
+    {
+        ++tries;
+        return QtSerialPort::open();
+    }
+    int tries = 0;
+};
+
+// The end-of-text and the first "X" after the last plug-in, in seconds after it.
+std::pair<double, double> afterReplug(const SimulatorProcess &sim)
+{
+    const double replugged = sim.logged("START").last().first;
+    double reopened = -1;
+    for (const auto &[at, command] : sim.received()) {
+        if (at < replugged)
+            continue;
+        if (command == "\\x03")
+            reopened = at - replugged;
+        else if (command == "X\\r" && reopened >= 0)
+            return {reopened, at - replugged};
+    }
+    return {reopened, -1};
+}
+
+int reconnect(int seconds)
+{
+    TemporaryCurrentDir dir;
+    SimulatorProcess sim(QStringLiteral(TRANSMITTER_SIM));
+    if (!sim.start({QStringLiteral("--calibrated")})) {
+        std::fprintf(stderr, "the simulator did not start\n");
+        return 1;
+    }
+    RealPortWindow<OpenCountingPort> program(sim.link());
+    program.window->show();
+    runFor(2500);
+    sim.control("unplug");
+    runFor(500);
+    if (program.port.isOpen()) {
+        std::fprintf(stderr, "the window did not see the device go\n");
+        return 1;
+    }
+    const int triesBefore = program.port.tries;
+    const double before = processorSeconds();
+    const auto start = Clock::now();
+    runFor(seconds * 1000);
+    const double wall = std::chrono::duration<double>(Clock::now() - start).count();
+    const double used = processorSeconds() - before;
+    std::printf("processor use while waiting for an unplugged device: %.3f %% of one core "
+                "(%.3f s over %.1f s, %d tries to open)\n",
+                100 * used / wall, used, wall, program.port.tries - triesBefore);
+
+    // Replugged at different moments of the one-second tries.
+    std::vector<double> reopened, polled;
+    for (int i = 0; i < 8; ++i) {
+        sim.control("replug");
+        for (int waited = 0; waited < 5000 && afterReplug(sim).second < 0; waited += 20)
+            runFor(20);
+        const auto [open, poll] = afterReplug(sim);
+        if (poll >= 0) {
+            reopened.push_back(open * 1000);
+            polled.push_back(poll * 1000);
+        }
+        sim.control("unplug");
+        runFor(1500 + 370 * i);
+    }
+    if (polled.empty()) {
+        std::fprintf(stderr, "the port was never reopened\n");
+        return 1;
+    }
+    std::printf("replug to the port reopened, %zu replugs: median %.0f ms, max %.0f ms\n",
+                reopened.size(), percentile(reopened, 0.5), percentile(reopened, 1));
+    std::printf("replug to the first poll, %zu replugs: median %.0f ms, min %.0f ms, max "
+                "%.0f ms\n",
+                polled.size(), percentile(polled, 0.5), percentile(polled, 0),
+                percentile(polled, 1));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -176,5 +261,7 @@ int main(int argc, char *argv[])
         status |= latency(amount > 0 ? amount : 2000);
     if (mode == u"period" || mode == u"all")
         status |= period(amount > 0 ? amount : 10);
+    if (mode == u"reconnect" || mode == u"all")
+        status |= reconnect(amount > 0 ? amount : 30);
     return status;
 }

@@ -4,6 +4,7 @@
 
 #include "link/command_set.h"
 #include "platform/serial_port.h"
+#include "platform/timer.h"
 #include "shell/settings_file.h"
 
 #include <QAction>
@@ -18,12 +19,15 @@ void MainWindow::SelectComPort(int index)
 {
     if (refusedDuringCalibration())
         return;
+    // The technician's choice ends any wait for a vanished device.
+    m_reopenTimer->stop();
     if (m_port.isOpen())
         m_port.close();
     for (int n = 1; n <= 4; ++n)
         menuCom[size_t(n)]->setChecked(false);
 
     if (!m_port.setCommPort(index) || !m_port.open()) {
+        showLinkState();
         report(QStringLiteral("The Com Port is not available"));
         return;
     }
@@ -33,6 +37,7 @@ void MainWindow::SelectComPort(int index)
     menuCom[size_t(index)]->setChecked(true);
     menuCloseComPort->setEnabled(true);
     setStatus(QStringLiteral("Com Port is Open"), StatusColour::Black);
+    showLinkState();
 
     if (!writeSettingsFile(SettingsFileName, settingsText(m_port.commPort(), m_port.settings())))
         report(QStringLiteral("Failed to save com settings"), false);
@@ -42,27 +47,14 @@ void MainWindow::menuCloseComPort_Click()
 {
     if (refusedDuringCalibration())
         return;
+    m_reopenTimer->stop();
     m_port.close();
     menuCloseComPort->setEnabled(false);
     for (int n = 1; n <= 4; ++n)
         menuCom[size_t(n)]->setChecked(false);
     ppmDisplay->setText(QStringLiteral("????"));
     setStatus(QStringLiteral("Com Port is Closed"), StatusColour::Red);
+    showLinkState();
     // With no file the next start opens no port.
     deleteSettingsFile(SettingsFileName);
-}
-
-void MainWindow::onPortLost()
-{
-    // The device went away under us. Show the port as closed, but keep the
-    // settings file: the technician did not choose to close it, and the next
-    // start should find the adapter again.
-    m_desktop.beep();
-    menuCloseComPort->setEnabled(false);
-    for (int n = 1; n <= 4; ++n)
-        menuCom[size_t(n)]->setChecked(false);
-    ppmDisplay->setText(QStringLiteral("????"));
-    setStatus(QStringLiteral("Com Port is Closed"), StatusColour::Red);
-    // A run cannot go on without its readings.
-    CancelButton_Click();
 }

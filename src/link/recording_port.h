@@ -25,6 +25,10 @@ public:
     bool setCommPort(int number) override { return m_port.setCommPort(number); }
     int commPort() const override { return m_port.commPort(); }
     QString deviceName(int number) const override { return m_port.deviceName(number); }
+    QList<PortDescription> describePorts(const QList<int> &numbers) const override
+    {
+        return m_port.describePorts(numbers);
+    }
     bool setSettings(const QString &settings) override { return m_port.setSettings(settings); }
     QString settings() const override { return m_port.settings(); }
     // Opening and closing drop what arrived before, as the port itself does.

@@ -1,5 +1,7 @@
 #include "qt_serial_port.h"
 
+#include <QFileInfo>
+#include <QSerialPortInfo>
 #include <QtGlobal>
 
 namespace {
@@ -52,6 +54,28 @@ QString QtSerialPort::devicePath(int number)
 #else
     return QStringLiteral("/dev/ttyS%1").arg(number - 1);
 #endif
+}
+
+QList<PortDescription> QtSerialPort::describePorts(const QList<int> &numbers) const
+{
+    const QList<QSerialPortInfo> available = QSerialPortInfo::availablePorts();
+    QList<PortDescription> ports;
+    for (int number : numbers) {
+        PortDescription port {devicePath(number), {}, {}};
+        // The configured name may be a stable link (/dev/serial/by-id/...) to
+        // the device the system lists.
+        const QString target = QFileInfo(port.device).canonicalFilePath();
+        for (const QSerialPortInfo &info : available) {
+            if (info.portName() == port.device || info.systemLocation() == port.device
+                || (!target.isEmpty() && info.systemLocation() == target)) {
+                port.description = info.description();
+                port.serialNumber = info.serialNumber();
+                break;
+            }
+        }
+        ports.append(port);
+    }
+    return ports;
 }
 
 bool QtSerialPort::setCommPort(int number)

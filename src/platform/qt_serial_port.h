@@ -30,6 +30,7 @@ public:
     bool setCommPort(int number) override;
     int commPort() const override { return m_commPort; }
     QString deviceName(int number) const override { return devicePath(number); }
+    QList<PortDescription> describePorts(const QList<int> &numbers) const override;
     bool setSettings(const QString &settings) override;
     QString settings() const override { return m_settings.text(); }
     bool open() override;

@@ -1,8 +1,18 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QString>
+
+// What the system knows about the device behind a port: its name always, the
+// adapter's own description and serial number when it reports them (a USB
+// adapter does, a built-in port or a pseudo-terminal does not).
+struct PortDescription {
+    QString device;
+    QString description;
+    QString serialNumber;
+};
 
 // The serial-port service of the window, with the five properties the
 // transmitter tool has always used: CommPort, Settings, PortOpen, Output and
@@ -21,6 +31,15 @@ public:
     virtual int commPort() const = 0;
     // The device that port `number` stands for ("/dev/ttyUSB0", "COM3").
     virtual QString deviceName(int number) const = 0;
+    // The ports `numbers`, in that order, looked up afresh on every call
+    // (adapters come and go) and all at once (the system lists its ports in one go).
+    virtual QList<PortDescription> describePorts(const QList<int> &numbers) const
+    {
+        QList<PortDescription> ports;
+        for (int number : numbers)
+            ports.append({deviceName(number), {}, {}});
+        return ports;
+    }
 
     // Line settings as "baud,parity,data bits,stop bits". A malformed text is
     // refused and the settings stay as they were. The initial text is 9600,n,8,1.

@@ -71,8 +71,11 @@ MainWindow::MainWindow(const Platform &platform, QWidget *parent)
     TimeOutTimer = m_clock.createTimer();
     TimeOutTimer->setInterval(1000);
 
+    createPortReopening();
+
     createControls();
     createMenus();
+    createLinkStateDisplay();
     createLineMonitor();
     connectHandlers();
     Form_Load();

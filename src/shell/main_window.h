@@ -139,7 +139,8 @@ public:
     void menuCom_Click(int index);
     void SelectComPort(int index);
     void menuCloseComPort_Click();
-    // The port closed itself (a pulled USB adapter, a device error).
+    // The port closed itself (a pulled USB adapter, a device error): the
+    // window says so and tries the same port again every second.
     void onPortLost();
     // Gathers the reply in RxBuffer until its last character is `terminator`
     // (true) or `timeout` has passed (false).
@@ -239,6 +240,18 @@ private:
     bool lineInUse(const std::function<void()> &handler = {});
     void runAfterPoll();
     void createLineMonitor();
+    void createPortReopening();
+    // One try to open the lost port again, with the number and line settings
+    // it had; on success the window shows it open, as the start-up does.
+    void reopenLostPort();
+    bool waitingForDevice() const;
+    void createLinkStateDisplay();
+    // The link's state in the status bar: the open port, its device and its
+    // line settings, no port, or the wait for a vanished device.
+    void showLinkState();
+    // Each Com item's tips name its device and, where the system knows it,
+    // the adapter.
+    void describeComItems();
 
     // ---- Live measurement (measure/) -----------------------------------------
     void pollOnce();
@@ -309,6 +322,8 @@ private:
     QProgressBar *m_runProgress = nullptr;
     StabilityPanel *m_stabilityPanel = nullptr;
     LineMonitor *m_lineMonitor = nullptr;
+    QLabel *m_linkState = nullptr;
+    std::unique_ptr<Timer> m_reopenTimer; // runs while waiting for a vanished device
 
     std::unique_ptr<RecordingSerialPort> m_lineTap; // the platform's port, recorded
     SerialPort &m_port; // always the tap

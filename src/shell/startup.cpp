@@ -4,6 +4,7 @@
 
 #include "link/command_set.h"
 #include "platform/serial_port.h"
+#include "platform/timer.h"
 #include "shell/number_format.h"
 #include "shell/settings_file.h"
 
@@ -29,6 +30,7 @@ void MainWindow::Form_Load()
     centreWindow();
     probePorts();
     openRememberedPort();
+    showLinkState();
 }
 
 void MainWindow::centreWindow()
@@ -87,8 +89,11 @@ void MainWindow::openRememberedPort()
 void MainWindow::Form_Unload()
 {
     finishAsLeft();
+    // A closed window waits for no device.
+    m_reopenTimer->stop();
     if (m_port.isOpen())
         m_port.close();
+    showLinkState();
 }
 
 void MainWindow::menuExit_Click()

@@ -21,6 +21,7 @@ bool FakeSerialPort::setSettings(const QString &settings)
 
 bool FakeSerialPort::open()
 {
+    ++openAttempts;
     if (m_open || !existing.contains(m_commPort) || heldByOthers.contains(m_commPort))
         return false;
     m_open = true;

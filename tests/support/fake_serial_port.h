@@ -24,6 +24,18 @@ public:
     {
         return QStringLiteral("/dev/ttyFAKE%1").arg(number);
     }
+    // An adapter with its description and serial number while the port
+    // exists; the bare device name while it does not.
+    QList<PortDescription> describePorts(const QList<int> &numbers) const override
+    {
+        QList<PortDescription> ports;
+        for (int n : numbers)
+            ports.append(existing.contains(n)
+                             ? PortDescription {deviceName(n), QStringLiteral("Fake USB serial"),
+                                                QStringLiteral("FK%1").arg(n)}
+                             : PortDescription {deviceName(n), {}, {}});
+        return ports;
+    }
     bool setSettings(const QString &settings) override;
     QString settings() const override { return m_settings.text(); }
     bool open() override;
@@ -48,6 +60,7 @@ public:
     QByteArray written; // every byte, in order
     QList<QByteArray> writes; // one entry per write
     QList<int> opens; // the port number of every successful open
+    int openAttempts = 0; // successful or not
     int closes = 0;
 
 private:

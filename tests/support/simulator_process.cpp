@@ -43,17 +43,22 @@ QByteArray SimulatorProcess::log() const
 
 QList<std::pair<double, QByteArray>> SimulatorProcess::received() const
 {
+    return logged("RX");
+}
+
+QList<std::pair<double, QByteArray>> SimulatorProcess::logged(const QByteArray &kind) const
+{
     // Lines look like: 12.345 RX "T012346\r"
-    QList<std::pair<double, QByteArray>> commands;
+    QList<std::pair<double, QByteArray>> lines;
     for (const QByteArray &line : log().split('\n')) {
         const QList<QByteArray> parts = line.split(' ');
-        if (parts.size() >= 3 && parts[1] == "RX") {
-            QByteArray text = line.mid(parts[0].size() + 5);
+        if (parts.size() >= 3 && parts[1] == kind) {
+            QByteArray text = line.mid(parts[0].size() + kind.size() + 3);
             text.chop(1);
-            commands.append({parts[0].toDouble(), text});
+            lines.append({parts[0].toDouble(), text});
         }
     }
-    return commands;
+    return lines;
 }
 
 void SimulatorProcess::stop()

@@ -21,6 +21,9 @@ public:
     QByteArray log() const;
     // The commands it received, each with the second it came at.
     QList<std::pair<double, QByteArray>> received() const;
+    // Its log lines of one kind ("RX", "CTL", "START": each plug-in of the
+    // link), each with its second and its quoted text.
+    QList<std::pair<double, QByteArray>> logged(const QByteArray &kind) const;
     void stop();
 
 private:
