@@ -4,6 +4,7 @@
 #include "window_fixture.h"
 
 #include <QAction>
+#include <QDir>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -15,6 +16,7 @@ private slots:
     void menusHoldTheirItemsInOrder();
     void startupOpensTheRememberedPort_data();
     void startupOpensTheRememberedPort();
+    void settingsFileThatCannotBeReadOrWritten();
     void exitIsRefusedDuringCalibrationButClosingIsNot();
 };
 
@@ -180,6 +182,33 @@ void StartupTest::exitIsRefusedDuringCalibrationButClosingIsNot()
     QVERIFY(w.close());
     QVERIFY(!f.fake.port.isOpen());
     QCOMPARE(readFile(QStringLiteral("kestrin.ini")), QByteArray("COM1:9600,N,8,1"));
+}
+
+void StartupTest::settingsFileThatCannotBeReadOrWritten()
+{
+    // A folder in its place, a file whose read fails (address 0 of the
+    // process's own memory is never mapped, for root too), a folder that
+    // takes no file: each is told, and a chosen port still opens.
+    for (const QString trouble : {"folder", "unreadable", "read-only"}) {
+        WindowFixture f;
+        if (trouble == u"folder")
+            QVERIFY(QDir().mkdir(QStringLiteral("kestrin.ini")));
+        else if (trouble == u"unreadable")
+            QFile::link(QStringLiteral("/proc/self/mem"), QStringLiteral("kestrin.ini"));
+        // Permissions do not stop root: the top of /proc takes no file from anybody.
+        else if (!QDir::setCurrent(QStringLiteral("/proc")))
+            QFAIL("no /proc");
+        f.start();
+        const bool readable = trouble != u"unreadable";
+        QCOMPARE(f.fake.dialogs.messageTexts(),
+                 readable ? QStringList() : QStringList {"Invalid Com Settings, Select a Free Com Port"});
+        QCOMPARE(f.w().Status->text(), readable ? "Com Port Closed" : "Status Info");
+        f.w().menuCom[2]->trigger();
+        QVERIFY(f.fake.port.isOpen() && f.w().menuCom[2]->isChecked());
+        QCOMPARE(f.fake.dialogs.messageTexts().mid(readable ? 0 : 1),
+                 readable ? QStringList {"Failed to save com settings"} : QStringList());
+        QCOMPARE(f.fake.desktop.beeps, readable ? 0 : 1);
+    }
 }
 
 QTEST_MAIN(StartupTest)
