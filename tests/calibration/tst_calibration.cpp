@@ -26,8 +26,6 @@ private slots:
     void refusedWithoutSending();
     void spanPointFromTheRun_data();
     void spanPointFromTheRun();
-    void unusableValuesStoreNothing_data();
-    void unusableValuesStoreNothing();
     void computeSpanTS_data();
     void computeSpanTS();
     void strayKeysCannotHarmARun();
@@ -320,18 +318,39 @@ void CalibrationTest::spanPointFromTheRun_data()
     QTest::addColumn<QByteArray>("span");
     QTest::addColumn<QStringList>("before");
     QTest::addColumn<QStringList>("duringRun");
-    QTest::addColumn<QByteArray>("stored"); // empty: the 10 % warning is cancelled
+    QTest::addColumn<QList<double>>("readings"); // zero run Rx, span run Rx and Tx
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<QString>("message"); // the last box, when not the usual
 
     using L = QStringList;
+    const auto row = [&](const char *name, const char *span, const L &before, const L &during,
+                         const QByteArray &stored, const QString &message = {},
+                         const QList<double> &readings = {20000, 20000, 25000}) {
+        QTest::newRow(name) << QByteArray(span) << before << during << readings << stored
+                            << message;
+    };
+    const QString done = QStringLiteral("Span Point Set And Saved");
     // 2000 ppm at 40 °C is 1904 ppm: the label counts, not the entry.
-    QTest::newRow("corrected label") << QByteArray("2000") << L {"T=40"} << L {}
-                                     << QByteArray("TS24835\rRS20000\r");
-    QTest::newRow("label read again at the end")
-        << QByteArray("2000") << L {} << L {"S=2100"} << QByteArray("TS25157\rRS20000\r");
-    QTest::newRow("transmitter span 2100, 2200 within 10 %")
-        << QByteArray("2100") << L {"S=2200"} << L {} << QByteArray("TS25149\rRS20000\r");
-    QTest::newRow("1799 warned") << QByteArray("2000") << L {"S=1799"} << L {} << QByteArray();
-    QTest::newRow("2201 warned") << QByteArray("2000") << L {"S=2201"} << L {} << QByteArray();
+    row("corrected label", "2000", {"T=40"}, {}, "TS24835\rRS20000\r", done);
+    row("label read again at the end", "2000", {}, {"S=2100"}, "TS25157\rRS20000\r", done);
+    row("span 2100, 2200 within 10 %", "2100", {"S=2200"}, {}, "TS25149\rRS20000\r", done);
+    const QString warning = QStringLiteral("Warning! Corrected gas concentration must be within "
+                                           "±10% of the Span.\rThe calibration is possible, "
+                                           "but not accurate.");
+    row("1799 warned", "2000", {"S=1799"}, {}, {}, warning);
+    row("2201 warned", "2000", {"S=2201"}, {}, {}, warning);
+    // Refused at the start, before the technician is asked to confirm.
+    const QString corrected = QStringLiteral("The corrected span gas concentration (%1 ppm)");
+    row("transmitter span 1", "1", {}, {}, {},
+        "The span the transmitter reports (1 ppm) cannot be used");
+    row("corrected negative", "2000", {"P=1800"}, {}, {}, corrected.arg("-15810"));
+    // Refused at the end of the run.
+    const QString notStored = QStringLiteral("Span point not stored.\r");
+    row("span gas changed to 1", "2000", {}, {"S=1"}, {}, notStored + corrected.arg("1"));
+    row("R0 of 0", "2000", {}, {}, {}, notStored + "The zero point's reference signal R0 is not",
+        {0, 20000, 25000});
+    row("TS below 0", "2000", {}, {"S=1800"}, {},
+        notStored + "The computed span parameter TS is outside", {20000, 20000, 1000});
 }
 
 void CalibrationTest::spanPointFromTheRun()
@@ -339,75 +358,27 @@ void CalibrationTest::spanPointFromTheRun()
     QFETCH(QByteArray, span);
     QFETCH(QStringList, before);
     QFETCH(QStringList, duringRun);
-    QFETCH(QByteArray, stored);
-    CalibrationFixture f;
-    f.zeroCalibrate(20000, 30000);
-    f.transmitter.answer("SPAN", "Span =  " + span);
-    f.enter(before);
-    f.transmitter.setReading(20000, 25000, 0, 0);
-    // The warning's Cancel ends the start; without a warning it answers nothing.
-    f.fake.dialogs.messageAnswers << MessageResult::Ok << MessageResult::Cancel;
-    f.w().SpanButton->click();
-    f.enter(duringRun);
-    f.poll();
-    const bool warned = stored.isEmpty();
-    QCOMPARE(f.fake.desktop.beeps, warned ? 1 : 0);
-    QCOMPARE(f.fake.dialogs.shown.at(1).text.startsWith(u"Warning! Corrected gas concentration "
-                                                         u"must be within ±10% of the Span.\r"),
-             warned);
-    QCOMPARE(f.fake.port.written,
-             warned ? QByteArray("SPAN\rX\r") : "SPAN\rTS\rRS\rX\r" + stored + "SAVE\rNOTEST\r");
-}
-
-void CalibrationTest::unusableValuesStoreNothing_data()
-{
-    QTest::addColumn<QByteArray>("span");
-    QTest::addColumn<QStringList>("before");
-    QTest::addColumn<QStringList>("duringRun");
-    QTest::addColumn<QList<double>>("readings"); // zero run Rx, span run Rx and Tx
-    QTest::addColumn<QString>("message");
-
-    using L = QStringList;
-    using D = QList<double>;
-    const D normal {20000, 20000, 25000};
-    const QString span = QStringLiteral("The span the transmitter reports (%1 ppm) cannot be used");
-    const QString corrected = QStringLiteral("The corrected span gas concentration (%1 ppm)");
-    // Refused at the start, before the technician is asked to confirm.
-    QTest::newRow("transmitter span 1") << QByteArray("1") << L {} << L {} << normal << span.arg(1);
-    QTest::newRow("corrected negative")
-        << QByteArray("2000") << L {"P=1800"} << L {} << normal << corrected.arg("-15810");
-    // Refused at the end of the run.
-    const QString notStored = QStringLiteral("Span point not stored.\r");
-    QTest::newRow("span gas changed to 1")
-        << QByteArray("2000") << L {} << L {"S=1"} << normal << notStored + corrected.arg("1");
-    QTest::newRow("R0 of 0") << QByteArray("2000") << L {} << L {} << D {0, 20000, 25000}
-                             << notStored + "The zero point's reference signal R0 is not above 0";
-    QTest::newRow("TS below 0") << QByteArray("2000") << L {} << L {"S=1800"}
-                                << D {20000, 20000, 1000}
-                                << notStored + "The computed span parameter TS is outside";
-}
-
-void CalibrationTest::unusableValuesStoreNothing()
-{
-    QFETCH(QByteArray, span);
-    QFETCH(QStringList, before);
-    QFETCH(QStringList, duringRun);
     QFETCH(QList<double>, readings);
+    QFETCH(QByteArray, stored);
     QFETCH(QString, message);
     CalibrationFixture f;
     f.zeroCalibrate(readings[0], 30000);
     f.transmitter.answer("SPAN", "Span =  " + span);
     f.enter(before);
     f.transmitter.setReading(readings[1], readings[2], 0, 0);
+    // The warning's Cancel ends the start; without a warning it answers nothing.
+    f.fake.dialogs.messageAnswers << MessageResult::Ok << MessageResult::Cancel;
     f.w().SpanButton->click();
     const bool started = f.w().SpanCalibrationRunning;
     f.enter(duringRun);
     f.poll();
     QVERIFY(isIdle(f.w()));
-    QCOMPARE(f.fake.port.written,
-             started ? QByteArray("SPAN\rTS\rRS\rX\r") : QByteArray("SPAN\rX\r"));
-    QVERIFY2(f.fake.dialogs.messageTexts().last().startsWith(message),
-             qPrintable(f.fake.dialogs.messageTexts().last()));
+    const QByteArray start = started ? "SPAN\rTS\rRS\rX\r" : "SPAN\rX\r";
+    QCOMPARE(f.fake.port.written, start + (stored.isEmpty() ? "" : stored + "SAVE\rNOTEST\r"));
+    const QString last = f.fake.dialogs.messageTexts().last();
+    QVERIFY2(last.startsWith(message), qPrintable(last));
+    // Every refusal beeps; a stored point does not.
+    QCOMPARE(f.fake.desktop.beeps, stored.isEmpty() ? 1 : 0);
     QCOMPARE(f.w().menuUndoSpanCalibration->isEnabled(), started);
 }
 

@@ -27,7 +27,6 @@ class ProgramOnSimulatorTest : public QObject {
 
 private slots:
     void programWritesEndOfTextThenPollsEveryTwoSeconds();
-    void windowShowsTheGasAndTheErrors();
     void zeroAndSpanCalibrationCorrectTheReading();
     // The transmitter's USB adapter pulled out and plugged in again.
     void repluggedTransmitterIsPolledAgain();
@@ -60,36 +59,6 @@ void ProgramOnSimulatorTest::programWritesEndOfTextThenPollsEveryTwoSeconds()
     QVERIFY2(period > 1.95 && period < 2.1, qPrintable(QString::number(period)));
     // The settings file is only read.
     QCOMPARE(readFile(QStringLiteral("kestrin.ini")), QByteArray("COM1:9600,N,8,1"));
-}
-
-void ProgramOnSimulatorTest::windowShowsTheGasAndTheErrors()
-{
-    TemporaryCurrentDir dir;
-    SimulatorProcess sim(QStringLiteral(TRANSMITTER_SIM));
-    QVERIFY(sim.start(
-        {QStringLiteral("--calibrated"), QStringLiteral("--gas"), QStringLiteral("1500")}));
-    RealPortWindow w(sim.link());
-    // The transmitter averages its last readings: give it a few seconds' worth.
-    for (int i = 0; i < 5; ++i) {
-        w.window->Timer1_Timer();
-        QTest::qWait(250);
-    }
-    QCOMPARE(w.window->Status->text(), QStringLiteral("Serial Connection OK"));
-    QVERIFY2(w.window->avgValue && std::abs(*w.window->avgValue - 1500) < 10,
-             qPrintable(QString::number(w.window->avgValue.value_or(-1))));
-    QCOMPARE(w.window->ppmText->text(), QStringLiteral("ppm"));
-    QVERIFY(std::abs(w.window->ppmDisplay->text().toDouble() - 1500) <= 10);
-
-    sim.control("gas 20000");
-    QTest::qWait(4200);
-    w.window->Timer1_Timer();
-    QCOMPARE(w.window->ppmText->text(), QStringLiteral("%"));
-    QVERIFY2(std::abs(w.window->ppmDisplay->text().toDouble() - 2.0) <= 0.02,
-             qPrintable(w.window->ppmDisplay->text()));
-
-    QVERIFY(w.port.write("FOO\r"));
-    QVERIFY(w.window->WaitForReply(std::chrono::milliseconds(1000), '>'));
-    QCOMPARE(w.window->RxBuffer, QByteArray("FOO\r\nERROR\r\n>"));
 }
 
 void ProgramOnSimulatorTest::zeroAndSpanCalibrationCorrectTheReading()

@@ -4,7 +4,6 @@
 
 #include <QByteArray>
 
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -37,21 +36,4 @@ inline TransmitterSetup calibratedSetup(double gasPpm = 400.0, std::uint64_t see
     setup.gasPpm = gasPpm;
     setup.seed = seed;
     return setup;
-}
-
-// The four numbers of an "X" reply, taken as the tool takes them: from the
-// last 42 characters, with tabs at 7 and 14 and ">" last, else nothing.
-struct DataRecord {
-    long reference = 0, co2 = 0, ppm = 0, average = 0;
-};
-
-inline std::optional<DataRecord> toolRecord(const QByteArray &reply)
-{
-    if (reply.size() < 42)
-        return std::nullopt;
-    const QByteArray record = reply.right(42);
-    if (record[6] != '\t' || record[13] != '\t' || record.back() != '>')
-        return std::nullopt;
-    const auto field = [&record](qsizetype from) { return record.mid(from, 6).trimmed().toLong(); };
-    return DataRecord {field(0), field(7), field(14), field(21)};
 }

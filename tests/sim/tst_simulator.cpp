@@ -1,6 +1,6 @@
-// The simulated transmitter: its replies byte for byte, its data line in
-// every state, and the faults it can be told to show. (The end-to-end tests
-// calibrate it with the program itself.)
+// The simulated transmitter: its replies byte for byte, and the faults it can
+// be told to show. (The end-to-end tests read and calibrate it with the
+// program itself.)
 
 #include "sim_line.h"
 
@@ -12,8 +12,6 @@ class SimulatorTest : public QObject {
 private slots:
     void repliesAreFramedByteForByte_data();
     void repliesAreFramedByteForByte();
-    void dataLineKeepsItsColumnsInEveryState_data();
-    void dataLineKeepsItsColumnsInEveryState();
     void silentAndRefusingTransmittersChangeNothing();
 };
 
@@ -46,35 +44,6 @@ void SimulatorTest::repliesAreFramedByteForByte()
     QCOMPARE(line.command(command), reply);
 }
 
-void SimulatorTest::dataLineKeepsItsColumnsInEveryState_data()
-{
-    QTest::addColumn<double>("gas");
-    QTest::addColumn<bool>("weakLamp");
-    QTest::newRow("zero gas") << 0.0 << false;
-    QTest::newRow("pure CO2, reading clamped") << 1e6 << false;
-    QTest::newRow("weak lamp at room air") << 400.0 << true;
-}
-
-void SimulatorTest::dataLineKeepsItsColumnsInEveryState()
-{
-    QFETCH(double, gas);
-    QFETCH(bool, weakLamp);
-    TransmitterSetup setup = calibratedSetup(gas);
-    setup.weakLamp = weakLamp;
-    SimLine line(setup);
-    for (int poll = 0; poll < 5; ++poll) {
-        line.wait(2000);
-        // "X", CR LF, 39 characters, CR LF, ">"; toolRecord checks the tabs.
-        const QByteArray reply = line.command("X");
-        QCOMPARE(reply.size(), 45);
-        QVERIFY(reply.startsWith("X\r\n") && reply.endsWith("\r\n>") && reply[3 + 20] == ' ');
-        const auto record = toolRecord(reply);
-        QVERIFY(record && record->ppm >= 0 && record->average >= 0);
-        // The tool warns of a weak source below 1000 counts.
-        QCOMPARE(record->reference > 0 && record->reference < 1000, weakLamp);
-    }
-}
-
 void SimulatorTest::silentAndRefusingTransmittersChangeNothing()
 {
     for (const bool noReply : {true, false}) {
@@ -88,7 +57,7 @@ void SimulatorTest::silentAndRefusingTransmittersChangeNothing()
         // Every command still reaches the log.
         QCOMPARE(line.transmitter.receive("X\r", 0.0).received.size(), std::size_t(1));
         line.transmitter.faults() = {};
-        QVERIFY(toolRecord(line.command("X")));
+        QCOMPARE(line.command("X").size(), 45);
     }
 }
 
