@@ -57,6 +57,7 @@ void MainWindow::recordCalibration(CalibrationKind kind, const QString &beforeT,
     e.number = ++m_lastEventNumber;
     m_calibrations << e;
     writeRecordLine(calibrationRow(e));
+    forgetSupersededCalibrations();
 
     if (m_asLeft.open && m_asLeft.event < 0 && e.result.outcome == StoreResult::Outcome::Stored) {
         m_asLeft.event = m_calibrations.size() - 1;
@@ -64,6 +65,30 @@ void MainWindow::recordCalibration(CalibrationKind kind, const QString &beforeT,
         // The readings may all have come behind the store's box.
         if (m_asLeft.readings.size() >= asLeftReadings)
             finishAsLeft();
+    }
+}
+
+void MainWindow::forgetSupersededCalibrations()
+{
+    // The report and the undo need each kind's latest calibration and the
+    // undos after it; older ones are in the record file, not in memory, so a
+    // window left open for weeks does not grow.
+    for (const CalibrationKind kind : {CalibrationKind::Zero, CalibrationKind::Span}) {
+        const CalibrationKind undo
+            = kind == CalibrationKind::Zero ? CalibrationKind::UndoZero : CalibrationKind::UndoSpan;
+        qsizetype latest = -1;
+        for (qsizetype i = 0; i < m_calibrations.size(); ++i)
+            if (m_calibrations[i].kind == kind)
+                latest = i;
+        for (qsizetype i = latest - 1; i >= 0; --i) {
+            if (m_calibrations[i].kind != kind && m_calibrations[i].kind != undo)
+                continue;
+            m_calibrations.removeAt(i);
+            if (m_asLeft.event == i)
+                m_asLeft.event = -1;
+            else if (m_asLeft.event > i)
+                --m_asLeft.event;
+        }
     }
 }
 

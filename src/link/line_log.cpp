@@ -17,10 +17,10 @@ QString visibleBytes(QByteArrayView bytes)
         case '\n':
             text += QLatin1String("<LF>");
             break;
-        case '\x03':
+        case Transmitter::EndOfText:
             text += QLatin1String("<ETX>");
             break;
-        case '\b':
+        case Transmitter::Backspace:
             text += QLatin1String("<BS>");
             break;
         case '\t':

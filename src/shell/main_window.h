@@ -284,6 +284,7 @@ private:
     // the window closes.
     void noteAsLeftReading(double ppm);
     void finishAsLeft();
+    void forgetSupersededCalibrations();
     void writeRecordLine(const QString &line);
     // Asks a query and keeps its value as whole-number text; on no reply or
     // another reply reports and gives false.

@@ -1,96 +1,106 @@
-#include "ambient/corrected_concentration.h"
+// The span-gas concentration corrected for the ambient temperature and
+// pressure, and the units those two are entered in.
+
 #include "window_fixture.h"
 
 #include <QAction>
-#include <QLineEdit>
+#include <QMenu>
 
 #include <cmath>
-
-namespace {
-
-const QStringList pressureItems {"menu_hPa",   "menu_mbar", "menu_kPa",  "menu_inHg",
-                                 "menu_mmH2O", "menu_mmHg", "menu_torr", "menu_psi"};
-const QStringList temperatureItems {"menu_Celsius", "menu_Farenheit"};
-
-// Plays what a technician does: "menu_…" chooses that item, "S=", "T=" and
-// "P=" put a text into the span-gas, temperature and pressure entries.
-bool perform(MainWindow &w, const QStringList &steps)
-{
-    for (const QString &step : steps) {
-        if (enterText(w, step))
-            continue;
-        if (auto *item = w.findChild<QAction *>(step))
-            item->trigger();
-        else
-            return false;
-    }
-    return true;
-}
-
-QStringList checkedItems(MainWindow &w, const QStringList &names)
-{
-    QStringList checked;
-    for (const QString &name : names) {
-        if (w.findChild<QAction *>(name)->isChecked())
-            checked << name;
-    }
-    return checked;
-}
-
-} // namespace
 
 class AmbientCompensationTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void labelFollowsTheEntries_data();
-    void labelFollowsTheEntries();
+    void labelFollowsEntriesAndUnits_data();
+    void labelFollowsEntriesAndUnits();
     void typingPressureRecomputesAfterEveryCharacter();
-    void unitChoiceRewritesEntryAndHeldValue_data();
-    void unitChoiceRewritesEntryAndHeldValue();
-    void eachItemChecksItselfAloneInItsGroup();
 };
 
-void AmbientCompensationTest::labelFollowsTheEntries_data()
+void AmbientCompensationTest::labelFollowsEntriesAndUnits_data()
 {
+    // What the technician does ("menu_…" chooses that item, "S=", "T=", "P="
+    // type into an entry), the label then, and after a unit choice the text
+    // of its entry and the value held in hPa or °C.
     QTest::addColumn<QStringList>("steps");
     QTest::addColumn<QString>("label");
-
-    using L = QStringList;
-    QTest::newRow("start-up") << L {} << "2000";
-    QTest::newRow("warmer") << L {"T=40"} << "1904";
-    QTest::newRow("cooler") << L {"T=20"} << "2034";
-    QTest::newRow("77 Farenheit") << L {"menu_Farenheit", "T=77"} << "2000";
-    QTest::newRow("29.92 inHg") << L {"menu_inHg", "P=29.92"} << "2001";
-    QTest::newRow("lower pressure") << L {"P=1000"} << "1963";
-    QTest::newRow("empty pressure") << L {"P="} << "816";
-    QTest::newRow("comma ends the number") << L {"P=1013,25"} << "2000";
-    QTest::newRow("above 1712 hPa") << L {"P=1800"} << "-15810";
-
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<double>("held");
+    const auto row = [](const char *name, const QStringList &steps, const char *label,
+                        const char *entry = "", double held = 0) {
+        QTest::newRow(name) << steps << QString(label) << QString(entry) << held;
+    };
+    row("start-up", {}, "2000");
+    row("warmer", {"T=40"}, "1904");
+    row("cooler", {"T=20"}, "2034");
+    row("77 Farenheit", {"menu_Farenheit", "T=77"}, "2000");
+    row("29.92 inHg", {"menu_inHg", "P=29.92"}, "2001");
+    row("lower pressure", {"P=1000"}, "1963");
+    row("empty pressure", {"P="}, "816");
+    row("comma ends the number", {"P=1013,25"}, "2000");
+    row("above 1712 hPa", {"P=1800"}, "-15810");
     // The quotient without a finite value, and the next change recovering.
-    QTest::newRow("-273 Celsius") << L {"T=-273"} << "????";
-    QTest::newRow("-459.4 Farenheit") << L {"menu_Farenheit", "T=-459.4"} << "????";
-    QTest::newRow("product overflows") << L {"S=1e308", "T=-200"} << "????";
+    row("-273 Celsius", {"T=-273"}, "????");
+    row("-459.4 Farenheit", {"menu_Farenheit", "T=-459.4"}, "????");
+    row("product overflows", {"S=1e308", "T=-200"}, "????");
     // 1e307 psi is beyond a double in hPa; the infinite pressure would
     // otherwise divide the span gas down to a plausible "0".
-    QTest::newRow("pressure overflows") << L {"menu_psi", "P=1e307"} << "????";
-    QTest::newRow("recovers") << L {"S=1e308", "T=-273", "S=2000", "T=25"} << "2000";
+    row("pressure overflows", {"menu_psi", "P=1e307"}, "????");
+    row("recovers", {"S=1e308", "T=-273", "S=2000", "T=25"}, "2000");
+    // Units from the start-up state, 1013 hPa and 25.0 °C.
+    row("mbar twice", {"menu_mbar", "menu_mbar"}, "2000", "1013.0", 1013.0);
+    row("kPa", {"menu_kPa"}, "2000", "101.30", 1013.0);
+    row("inHg", {"menu_inHg"}, "2000", "29.91", 1012.8686508);
+    row("inHg, hPa", {"menu_inHg", "menu_hPa"}, "2000", "1012.9", 1012.9);
+    row("mmH2O", {"menu_mmH2O"}, "2000", "10330", 1013.026945);
+    row("mmHg", {"menu_mmHg"}, "2000", "759.8", 1012.9835952);
+    row("torr", {"menu_torr"}, "2000", "759.8", 1012.9835952);
+    row("psi", {"menu_psi"}, "2000", "14.692", 1012.97769844);
+    // A large span gas lets the rounding of the display show in the label.
+    row("inHg, large span gas", {"S=1000000", "menu_inHg"}, "999812", "29.91", 1012.8686508);
+    row("Farenheit", {"menu_psi", "menu_Farenheit"}, "2000", "77.0", 25.0);
+    row("20.3, Farenheit", {"T=20.3", "menu_Farenheit"}, "2032", "68.5", 20.27777777777778);
+    row("20.3, Farenheit, Celsius", {"T=20.3", "menu_Farenheit", "menu_Celsius"}, "2032", "20.3",
+        20.3);
+    // A converted value without a finite result: the entry gets the window's
+    // own text for "no value", which reads as 0 (0 °F for "??.?").
+    row("infinite pressure, same unit", {"menu_psi", "P=1e307", "menu_psi"}, "816", "????", 0.0);
+    row("Farenheit overflows", {"T=1.7e308", "menu_Farenheit"}, "2335", "??.?",
+        -17.77777777777778);
 }
 
-void AmbientCompensationTest::labelFollowsTheEntries()
+void AmbientCompensationTest::labelFollowsEntriesAndUnits()
 {
     QFETCH(QStringList, steps);
     QFETCH(QString, label);
-
+    QFETCH(QString, entry);
+    QFETCH(double, held);
     WindowFixture f;
     f.start();
-    QVERIFY(perform(f.w(), steps));
-    QCOMPARE(f.w().CorrectedConcentration->text(), label);
-    // How the span calibration reads the label.
-    const std::optional<double> value = correctedConcentrationFromText(label);
-    QCOMPARE(value.has_value(), label != "????");
-    if (value)
-        QCOMPARE(*value, label.toDouble());
+    MainWindow &w = f.w();
+    QString pressureItem = QStringLiteral("menu_hPa");
+    QString temperatureItem = QStringLiteral("menu_Celsius");
+    for (const QString &step : steps) {
+        if (enterText(w, step))
+            continue;
+        w.findChild<QAction *>(step)->trigger();
+        (step.endsWith(u"heit") || step.endsWith(u"ius") ? temperatureItem : pressureItem) = step;
+    }
+    QCOMPARE(w.CorrectedConcentration->text(), label);
+    // One item checked in each group, the last chosen, with its caption.
+    for (const QAction *item : w.menuUnits->actions())
+        QCOMPARE(item->isChecked(),
+                 item->objectName() == pressureItem || item->objectName() == temperatureItem);
+    QCOMPARE(w.PressureLabel->text(), pressureItem.mid(5));
+    QCOMPARE(w.TemperatureLabel->text(), temperatureItem == u"menu_Celsius" ? u"°C" : u"°F");
+    if (entry.isEmpty())
+        return;
+    const bool pressure = steps.last() == pressureItem;
+    QCOMPARE((pressure ? w.PressureText : w.TemperatureText)->text(), entry);
+    // Within 1e-12: a factor taken as the inverse of its partner is off by 4e-8.
+    const double actual = pressure ? w.Pressure : w.Temperature;
+    QVERIFY2(std::fabs(actual - held) <= 1e-12 * std::fabs(held),
+             qPrintable(QString::number(actual, 'g', 17)));
 }
 
 void AmbientCompensationTest::typingPressureRecomputesAfterEveryCharacter()
@@ -108,90 +118,5 @@ void AmbientCompensationTest::typingPressureRecomputesAfterEveryCharacter()
     QCOMPARE(w.Pressure, 1013.0);
 }
 
-void AmbientCompensationTest::unitChoiceRewritesEntryAndHeldValue_data()
-{
-    QTest::addColumn<QStringList>("steps");
-    QTest::addColumn<QString>("entry");
-    QTest::addColumn<double>("held");
-    QTest::addColumn<QString>("label");
-
-    // From the start-up state, 1013 hPa and 25.0 °C. The entry and the held
-    // value are those of the group of the last item chosen.
-    using L = QStringList;
-    QTest::newRow("mbar twice") << L {"menu_mbar", "menu_mbar"} << "1013.0" << 1013.0 << "2000";
-    QTest::newRow("kPa") << L {"menu_kPa"} << "101.30" << 1013.0 << "2000";
-    QTest::newRow("inHg") << L {"menu_inHg"} << "29.91" << 1012.8686508 << "2000";
-    QTest::newRow("inHg, hPa") << L {"menu_inHg", "menu_hPa"} << "1012.9" << 1012.9 << "2000";
-    QTest::newRow("mmH2O") << L {"menu_mmH2O"} << "10330" << 1013.026945 << "2000";
-    QTest::newRow("mmHg") << L {"menu_mmHg"} << "759.8" << 1012.9835952 << "2000";
-    QTest::newRow("torr") << L {"menu_torr"} << "759.8" << 1012.9835952 << "2000";
-    QTest::newRow("psi") << L {"menu_psi"} << "14.692" << 1012.97769844 << "2000";
-    // A large span gas lets the rounding of the display show in the label.
-    QTest::newRow("inHg, large span gas")
-        << L {"S=1000000", "menu_inHg"} << "29.91" << 1012.8686508 << "999812";
-
-    QTest::newRow("Farenheit") << L {"menu_Farenheit"} << "77.0" << 25.0 << "2000";
-    QTest::newRow("20.3, Farenheit")
-        << L {"T=20.3", "menu_Farenheit"} << "68.5" << 20.27777777777778 << "2032";
-    QTest::newRow("20.3, Farenheit, Celsius")
-        << L {"T=20.3", "menu_Farenheit", "menu_Celsius"} << "20.3" << 20.3 << "2032";
-
-    // A converted value without a finite result: the entry gets the window's
-    // own text for "no value", which reads as 0 (0 °F for "??.?").
-    QTest::newRow("infinite pressure, same unit")
-        << L {"menu_psi", "P=1e307", "menu_psi"} << "????" << 0.0 << "816";
-    QTest::newRow("Farenheit overflows")
-        << L {"T=1.7e308", "menu_Farenheit"} << "??.?" << -17.77777777777778 << "2335";
-}
-
-void AmbientCompensationTest::unitChoiceRewritesEntryAndHeldValue()
-{
-    QFETCH(QStringList, steps);
-    QFETCH(QString, entry);
-    QFETCH(double, held);
-    QFETCH(QString, label);
-
-    WindowFixture f;
-    f.start();
-    MainWindow &w = f.w();
-    QVERIFY(perform(w, steps));
-
-    const bool pressure = pressureItems.contains(steps.last());
-    QCOMPARE((pressure ? w.PressureText : w.TemperatureText)->text(), entry);
-    // Within 1e-12: a factor taken as the inverse of its partner is off by 4e-8.
-    const double actual = pressure ? w.Pressure : w.Temperature;
-    QVERIFY2(std::fabs(actual - held) <= 1e-12 * std::fabs(held),
-             qPrintable(QString::number(actual, 'g', 17)));
-    QCOMPARE(w.CorrectedConcentration->text(), label);
-}
-
-void AmbientCompensationTest::eachItemChecksItselfAloneInItsGroup()
-{
-    WindowFixture f;
-    f.start();
-    MainWindow &w = f.w();
-    // Away from the start-up items first, so a handler that forgets to clear
-    // its own group or touches the other one shows up.
-    QVERIFY(perform(w, {"menu_psi", "menu_Farenheit"}));
-    for (const QString &item : pressureItems + temperatureItems) {
-        const bool pressure = pressureItems.contains(item);
-        const QStringList &other = pressure ? temperatureItems : pressureItems;
-        QLineEdit *otherEntry = pressure ? w.TemperatureText : w.PressureText;
-        QLabel *otherCaption = pressure ? w.TemperatureLabel : w.PressureLabel;
-        const QStringList otherChecked = checkedItems(w, other);
-        const QString otherText = otherEntry->text() + otherCaption->text();
-
-        QVERIFY(perform(w, {item}));
-        QCOMPARE(checkedItems(w, pressure ? pressureItems : temperatureItems), QStringList {item});
-        const QString caption = item == u"menu_Celsius" ? QStringLiteral("°C")
-            : item == u"menu_Farenheit"                 ? QStringLiteral("°F")
-                                                        : item.mid(5);
-        QCOMPARE((pressure ? w.PressureLabel : w.TemperatureLabel)->text(), caption);
-        QCOMPARE(checkedItems(w, other), otherChecked);
-        QCOMPARE(otherEntry->text() + otherCaption->text(), otherText);
-    }
-}
-
 QTEST_MAIN(AmbientCompensationTest)
-
 #include "tst_ambient_compensation.moc"

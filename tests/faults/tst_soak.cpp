@@ -31,7 +31,8 @@ long allocatedKiB()
 #if defined(__SANITIZE_ADDRESS__)
     return long(__sanitizer_get_current_allocated_bytes() / 1024);
 #else
-    return long(mallinfo2().uordblks / 1024);
+    const struct mallinfo2 info = mallinfo2();
+    return long((info.uordblks + info.hblkhd) / 1024); // large blocks are mapped apart
 #endif
 }
 

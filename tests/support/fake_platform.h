@@ -88,7 +88,6 @@ public:
 
     PrintOutcome outcome; // what ending a document or printing a report answers
     QStringList calls;
-    int documentsEnded = 0;
     QList<CalibrationReport> reports; // every report printed
     QString sheet() const { return calls.isEmpty() ? QString() : calls.join(u'\n') + u'\n'; }
 

@@ -35,7 +35,6 @@ void FakeSerialPort::close()
     if (!m_open)
         return;
     m_open = false;
-    ++closes;
 }
 
 bool FakeSerialPort::write(const QByteArray &data)
@@ -69,6 +68,5 @@ void FakeSerialPort::vanish()
     if (!m_open)
         return;
     m_open = false;
-    ++closes;
     emit lost();
 }

@@ -61,7 +61,6 @@ public:
     QList<QByteArray> writes; // one entry per write
     QList<int> opens; // the port number of every successful open
     int openAttempts = 0; // successful or not
-    int closes = 0;
 
 private:
     SerialSettings m_settings;
