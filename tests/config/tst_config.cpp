@@ -219,7 +219,8 @@ void ConfigTest::relayLevelsAreCheckedAndSent_data()
     row("509.9 above 500 is asked again", {"509.9", "500", "520", "500"},
         levels + QStringList {"509.9", "500"}, "RH520 RL500",
         "Relay ON level must be at least 10 ppm higher than OFF level");
-    row("exactly 10 apart with decimals", {"510.1", "500.1"}, levels, "RH510 RL500");
+    // 6.1 - 10 misses -3.9 in binary by 4e-16.
+    row("exactly 10 apart with decimals", {"6.1", "-3.9"}, levels, "RH6 RL-4");
     row("halves away from zero, negative OFF", {"500.5", "-499.5"}, levels, "RH501 RL-500");
     row("a level no field holds is asked again", {"1e300", "500", "800", "500"},
         levels + QStringList {"1e+300", "500"}, "RH800 RL500",

@@ -189,7 +189,9 @@ void ReadingPollTest::trendKeepsTheRecentPastAndMarksSamples()
     f.startLinked();
     const auto *trend = f.w().findChild<TrendView *>();
     QVERIFY(!trend->drawsRelayLevels());
+    f.transmitter.setReading(20000, 30000, 111, 455);
     f.polls(3);
+    QCOMPARE(trend->readings().at(0).ppm, 455.0); // the averaged concentration
     f.w().NumberOfSamples = 2;
     f.w().ZeroButton->click();
     f.polls(4);

@@ -166,6 +166,8 @@ void QtPlatformTest::fileDialogNamesItsFiltersAndTakesATypedPath()
         const auto *types = box->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
         for (int i = 0; i < types->count(); ++i)
             filters << types->itemText(i);
+        // "*.*" stands for every file, those without an extension too.
+        QCOMPARE(static_cast<QFileDialog *>(box)->nameFilters().last(), u"All files(*.*) (*)");
         box->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(path);
         static_cast<QDialog *>(box)->accept();
     });

@@ -100,7 +100,7 @@ void StartupTest::menusHoldTheirItemsInOrder()
 void StartupTest::startupOpensTheRememberedPort_data()
 {
     QTest::addColumn<QByteArray>("file"); // null: none
-    QTest::addColumn<QList<int>>("held"); // ports another program holds
+    QTest::addColumn<QList<int>>("held"); // ports another program holds; 0: writes fail
     QTest::addColumn<int>("opened"); // 0: none
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("status");
@@ -114,6 +114,8 @@ void StartupTest::startupOpensTheRememberedPort_data()
                                       << "Com Port Closed" << 255 << "1010";
     QTest::newRow("free port") << QByteArray("COM2:19200,E,7,1") << QList<int> {} << 2 << ""
                                << "Com Port is Open" << 0 << "1111";
+    QTest::newRow("end of text not written") << QByteArray("COM2:19200,E,7,1") << QList<int> {0}
+                                             << 0 << openError << "Status Info" << 0 << "1111";
     QTest::newRow("line end after the settings")
         << QByteArray("COM1:9600,N,8,1\r\n") << QList<int> {} << 0 << invalid << "Status Info" << 0
         << "1111";
@@ -136,6 +138,7 @@ void StartupTest::startupOpensTheRememberedPort()
     if (!file.isNull())
         writeFile(QStringLiteral("kestrin.ini"), file);
     f.fake.port.heldByOthers = {held.begin(), held.end()};
+    f.fake.port.failWrites = held.contains(0);
     f.start();
     MainWindow &w = f.w();
 
