@@ -112,6 +112,13 @@ void ProgramOnSimulatorTest::zeroAndSpanCalibrationCorrectTheReading()
     const double after = readingAfterRestart("400");
     QVERIFY2(std::fabs(after - 400) < 10, qPrintable(QString::number(after)));
     QCOMPARE(program.desktop.beeps, 0);
+    // The record holds both points.
+    const QList<QByteArray> rows = readFile(QStringLiteral("appdata/calibrations.csv")).split('\n');
+    const QByteArray where = ",COM1," + sim.link().toLocal8Bit() + ",,";
+    QCOMPARE(rows.size(), 4); // the header, a row each, the last line end
+    QVERIFY2(rows[1].startsWith("1,calibration,") && rows[1].contains(where + "zero,stored,3,"),
+             rows[1].constData());
+    QVERIFY(rows[2].startsWith("2,calibration,") && rows[2].contains(where + "span,stored,3,2000,"));
 }
 
 void ProgramOnSimulatorTest::repluggedTransmitterIsPolledAgain()
