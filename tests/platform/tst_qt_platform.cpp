@@ -79,6 +79,7 @@ void QtPlatformTest::lineSettingsAsQtTakesThem()
 
 void QtPlatformTest::portRunsOnlyOnTheSettingsAskedFor()
 {
+    QCOMPARE(QtSerialPort::devicePath(2), QStringLiteral("/dev/ttyS1"));
     TemporaryCurrentDir dir;
     std::string error;
     const auto line = PtyLink::create(dir.path().toStdString() + "/ttyTEST", error);

@@ -29,6 +29,7 @@ void NumberTextTest::leadingNumber_data()
     QTest::newRow("unit after") << "1013 hPa" << 1013.0 << false;
     QTest::newRow("design text") << "??.?" << 0.0 << false;
     QTest::newRow("signs and points") << "-.5" << -0.5 << true;
+    QTest::newRow("plus") << "+7" << 7.0 << true;
     QTest::newRow("exponent") << "25E-1" << 2.5 << true;
     QTest::newRow("exponent without digits") << "12e+x" << 12.0 << false;
     QTest::newRow("blanks inside are ignored") << "  1 0\t1\n3" << 1013.0 << false;
