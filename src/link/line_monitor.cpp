@@ -57,7 +57,7 @@ void LineMonitor::record(LineDirection direction, QByteArrayView bytes, const QD
 {
     const LineLog::Change change = m_log.record(direction, bytes, time);
     // A hidden panel only keeps the log; it shows it whole when it opens.
-    if (m_view->isHidden() || !isVisible()) {
+    if (!isVisible()) {
         m_stale = true;
         return;
     }
