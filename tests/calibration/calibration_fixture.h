@@ -7,20 +7,14 @@
 #include <QLineEdit>
 #include <QTest>
 
-// A window on a scripted transmitter that knows the calibration queries. The
-// test sees what the window showed when each command arrived.
+// A linked window whose test sees what the window showed when each command
+// arrived.
 struct CalibrationFixture : LinkedWindowFixture {
     // "command|status text|colour|pointer" at the moment each command arrived.
     QStringList seen;
 
     CalibrationFixture()
     {
-        transmitter.answer("T0", "T0 = 30000");
-        transmitter.answer("R0", "R0 = 20000");
-        // The span's value stands one place after its label.
-        transmitter.answer("SPAN", "Span =  2000");
-        transmitter.answer("TS", "TSpan = 25500");
-        transmitter.answer("RS", "RSpan = 20100");
         transmitter.onCommand = [this](const QByteArray &command) {
             if (!window)
                 return;

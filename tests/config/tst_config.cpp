@@ -20,14 +20,10 @@ const QString relaySaved = QStringLiteral("Relay Trigger Point set and saved");
 const QString cannotRead = QStringLiteral("Can Not Read Parameters From Transmitter");
 const QString dateAndTime = QStringLiteral("Date 2026-12-06 Time 14:05");
 
-// A linked window on a transmitter with the relay at 800 and 700 and a
-// parameter listing; it acknowledges whatever a test leaves unscripted.
+// A linked window on a transmitter with a parameter listing.
 struct ConfigFixture : LinkedWindowFixture {
     ConfigFixture()
     {
-        transmitter.answer("RH", "Relay high = 800");
-        transmitter.answer("RL", "Relay low = 700");
-        transmitter.answer("VER", "STD 2.15 (2019)");
         transmitter.answerRaw("PARAM", {{"PARAM\r\nT0 = 30000\r\nR0 = 20000\r\nRelay high = 800\r\n>"}});
         startLinked();
     }
@@ -47,335 +43,302 @@ class ConfigTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void fileGoesOutAsItStands_data();
-    void fileGoesOutAsItStands();
-    void downloadStopsAtARefusal_data();
-    void downloadStopsAtARefusal();
-    void fileDialogKeepsItsChoiceAndShowsWhatItSends();
-    void operationsRefuseToStart_data();
-    void operationsRefuseToStart();
-    void relayLevelsAreCheckedAndSent_data();
-    void relayLevelsAreCheckedAndSent();
-    void relayFailureIsReported_data();
-    void relayFailureIsReported();
-    void sheetIsPrinted_data();
-    void sheetIsPrinted();
-    void qtPrinterSavesAPdfThatReadsBack();
-};
-
-void ConfigTest::fileGoesOutAsItStands_data()
-{
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<QString>("golden");
-    QTest::newRow("CR LF, last line ended") << QByteArray("RH800\r\nRL700\r\n") << "download_crlf.wire";
-    QTest::newRow("last line without line end")
-        << QByteArray("RH800\r\nRL700") << "download_no_final_line_end.wire";
-    QTest::newRow("blank line and blanks kept")
-        << QByteArray(" RH800 \r\n\r\nRL700\r\n") << "download_blank_line.wire";
-    QTest::newRow("empty file") << QByteArray() << "download_empty_file.wire";
-    // Without a carriage return the transmitter never sees the end of the
-    // command and does not answer.
-    QTest::newRow("line feeds only") << QByteArray("RH800\nRL700\n") << "download_lf_only.wire";
-}
-
-void ConfigTest::fileGoesOutAsItStands()
-{
-    QFETCH(QByteArray, content);
-    QFETCH(QString, golden);
-    ConfigFixture f;
-    const QString file = writeParameterFile(content);
-    f.fake.dialogs.fileAnswers << file;
-    f.w().menuOpenParameterFile->trigger();
-    COMPARE_GOLDEN(f.fake.port.written, golden);
-    QCOMPARE(f.fake.dialogs.shown[1].text,
-             content + QStringLiteral("\rPlease Confirm To Send The Parameters?"));
-    QCOMPARE(f.fake.dialogs.shown[1].title, file);
-    const bool done = !golden.contains(u"lf_only");
-    QCOMPARE(f.w().Status->text(), done ? sentAndSaved : "Transmitter Is Not Responding!");
-    QCOMPARE(statusColour(f.w().Status), done ? 0 : 255);
-    QCOMPARE(f.messages().mid(1), done ? QStringList {sentAndSaved} : QStringList());
-    QCOMPARE(f.fake.desktop.beeps, done ? 0 : 1);
-    QCOMPARE(f.fake.desktop.pointerChanges, (QList<bool> {true, false}));
-}
-
-void ConfigTest::downloadStopsAtARefusal_data()
-{
-    QTest::addColumn<QByteArray>("command");
-    QTest::addColumn<QByteArray>("reply");
-    QTest::addColumn<QByteArray>("written");
-    QTest::newRow("lower-case error stops") << QByteArray("RL700") << QByteArray("RL700\r\nerror\r\n>")
-                                            << QByteArray("RH800\rRL700\r");
-    QTest::newRow("ERROR elsewhere goes on")
-        << QByteArray("RL700") << QByteArray("RL700\r\nERROR: none\r\nok\r\n>")
-        << QByteArray("RH800\rRL700\rT0\r\rSAVE\rNOTEST\r");
-    QTest::newRow("rejected SAVE") << QByteArray("SAVE") << QByteArray("SAVE\r\nERROR\r\n>")
-                                   << QByteArray("RH800\rRL700\rT0\r\rSAVE\r");
-}
-
-void ConfigTest::downloadStopsAtARefusal()
-{
-    QFETCH(QByteArray, command);
-    QFETCH(QByteArray, reply);
-    QFETCH(QByteArray, written);
-    ConfigFixture f;
-    f.script(command, reply);
-    f.fake.dialogs.fileAnswers << writeParameterFile("RH800\r\nRL700\r\nT0\r\n");
-    f.w().menuOpenParameterFile->trigger();
-    QCOMPARE(f.fake.port.written, written);
-    const bool refused = !written.endsWith("NOTEST\r");
-    QCOMPARE(f.messages().mid(1), QStringList {refused ? aborted : sentAndSaved});
-    QCOMPARE(f.fake.dialogs.shown.last().icon,
-             refused ? MessageIcon::Critical : MessageIcon::None);
-    QCOMPARE(f.w().Status->text(),
-             refused ? QStringLiteral("Sending Parameters to the transmitter") : sentAndSaved);
-    QVERIFY(!f.fake.desktop.busy);
-}
-
-void ConfigTest::fileDialogKeepsItsChoiceAndShowsWhatItSends()
-{
-    ConfigFixture f;
-    f.w().menuOpenParameterFile->trigger(); // cancelled at its first use: nothing
-    const QString file = writeParameterFile("RH800\r\n");
-    f.fake.dialogs.fileAnswers << file;
-    f.fake.dialogs.messageAnswers << MessageResult::Cancel << MessageResult::Cancel;
-    f.w().menuOpenParameterFile->trigger();
-    f.w().menuOpenParameterFile->trigger(); // Cancel now gives back the file before
-    QCOMPARE(f.fake.dialogs.shown.size(), 5);
-    QCOMPARE(f.fake.dialogs.shown.last().title, file);
-    QFile::remove(file);
-    f.w().menuOpenParameterFile->trigger();
-    QCOMPARE(f.messages().last(), "The parameter file cannot be read:\r" + file);
-    QVERIFY(f.fake.port.written.isEmpty());
-
-    // The box shows UTF-8 as UTF-8, anything else as Latin-1, control bytes
-    // as marks, and a long file cut short; the file goes out byte for byte.
-    const QString zurich = QString::fromUtf8("; Zürich 5 °C\r\n");
-    QCOMPARE(parameterFilePreview(zurich.toUtf8()), zurich);
-    QCOMPARE(parameterFilePreview(zurich.toLatin1()), zurich);
-    QCOMPARE(parameterFilePreview("\xef\xbb\xbfRH\x1b" "800"), QString::fromUtf8("\uFFFDRH\uFFFD800"));
-    QByteArray huge("RH8\0" "00\r\n", 8);
-    for (int i = 0; i < 160; ++i)
-        huge += "RH" + QByteArray::number(i).rightJustified(65532, '0') + "\r\n";
-    f.fake.dialogs.fileAnswers << writeParameterFile(huge);
-    f.w().menuOpenParameterFile->trigger();
-    const QStringList shown = f.fake.dialogs.shown.at(f.fake.dialogs.shown.size() - 2).text.split(u'\n');
-    QCOMPARE(shown.size(), previewLines + 1);
-    QCOMPARE(shown[0], QString::fromUtf8("RH8\uFFFD00\r"));
-    QVERIFY(shown[1].startsWith(u"RH00000") && shown[1].size() == previewLineLength + 1);
-    QCOMPARE(shown.last(), "\u2026 and 131 more lines not shown\rPlease Confirm To Send The "
-                           "Parameters?");
-    QCOMPARE(f.fake.port.written, QByteArray(huge + "\r\nSAVE\r\nNOTEST\r\n").replace('\n', ""));
-}
-
-void ConfigTest::operationsRefuseToStart_data()
-{
-    QTest::addColumn<QString>("item");
-    QTest::addColumn<bool>("calibrating");
-    QTest::addColumn<QString>("message");
-    for (const char *item :
-         {"menuOpenParameterFile", "menuPrintTransmitterParameters", "menuRelayTriggerPoint"}) {
-        QTest::addRow("%s while calibrating", item)
-            << item << true << QStringLiteral("Not possible during calibration!");
-        // The relay's own wording is older than the others'.
-        QTest::addRow("%s, port closed", item)
-            << item << false
-            << (item[4] == 'R' ? QStringLiteral("Com Port is not open!")
-                               : QStringLiteral("Com Port Not Open"));
+    void fileGoesOutAsItStands_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("golden");
+        QTest::newRow("CR LF") << QByteArray("RH800\r\nRL700\r\n") << "download_crlf.wire";
+        QTest::newRow("last line without line end")
+            << QByteArray("RH800\r\nRL700") << "download_no_final_line_end.wire";
+        QTest::newRow("blank line and blanks kept")
+            << QByteArray(" RH800 \r\n\r\nRL700\r\n") << "download_blank_line.wire";
+        QTest::newRow("empty file") << QByteArray() << "download_empty_file.wire";
+        // Without a carriage return the transmitter never sees the end of the
+        // command and does not answer.
+        QTest::newRow("line feeds only") << QByteArray("RH800\nRL700\n") << "download_lf_only.wire";
     }
-}
-
-void ConfigTest::operationsRefuseToStart()
-{
-    QFETCH(QString, item);
-    QFETCH(bool, calibrating);
-    QFETCH(QString, message);
-    ConfigFixture f;
-    if (calibrating)
-        f.w().SpanCalibrationRunning = true;
-    else
-        f.fake.port.close();
-    f.fake.dialogs.fileAnswers << writeParameterFile("RH800\r\n");
-    f.w().findChild<QAction *>(item)->trigger();
-    QCOMPARE(f.messages(), QStringList {message});
-    QCOMPARE(f.fake.dialogs.shown.size(), 1);
-    QCOMPARE(f.fake.desktop.beeps, 1);
-    QVERIFY(f.fake.port.written.isEmpty() && f.fake.printer.calls.isEmpty());
-}
-
-void ConfigTest::relayLevelsAreCheckedAndSent_data()
-{
-    // The answers typed, the defaults the boxes offered, and what was sent
-    // after the two queries ("" for nothing).
-    QTest::addColumn<QStringList>("answers");
-    QTest::addColumn<QStringList>("offered");
-    QTest::addColumn<QString>("sent");
-    QTest::addColumn<QString>("refusal"); // of the first pair, if asked again
-    const QStringList levels {"800", "700"};
-    const auto row = [&](const char *name, const QStringList &answers, const QStringList &offered,
-                         const char *sent, const QString &refusal = {}) {
-        QTest::newRow(name) << answers << offered << QString(sent) << refusal;
-    };
-    row("510 above 500 passes", {"510", "500 ppm"}, levels, "RH510 RL500");
-    row("509.9 above 500 is asked again", {"509.9", "500", "520", "500"},
-        levels + QStringList {"509.9", "500"}, "RH520 RL500",
-        "Relay ON level must be at least 10 ppm higher than OFF level");
-    // 6.1 - 10 misses -3.9 in binary by 4e-16.
-    row("exactly 10 apart with decimals", {"6.1", "-3.9"}, levels, "RH6 RL-4");
-    row("halves away from zero, negative OFF", {"500.5", "-499.5"}, levels, "RH501 RL-500");
-    row("a level no field holds is asked again", {"1e300", "500", "800", "500"},
-        levels + QStringList {"1e+300", "500"}, "RH800 RL500",
-        "The relay levels must lie between -99999 and 999999 ppm.");
-    row("ON not a number ends it", {"ppm"}, {"800"}, "");
-    row("OFF 0 ends it", {"600", "0.0"}, levels, "");
-}
-
-void ConfigTest::relayLevelsAreCheckedAndSent()
-{
-    QFETCH(QStringList, answers);
-    QFETCH(QStringList, offered);
-    QFETCH(QString, sent);
-    QFETCH(QString, refusal);
-    ConfigFixture f;
-    f.run(f.w().menuRelayTriggerPoint, answers);
-    QStringList defaults;
-    for (const ShownBox &box : f.fake.dialogs.shown)
-        if (box.kind == ShownBox::Input)
-            defaults << box.defaultText;
-    QCOMPARE(defaults, offered);
-    QList<QByteArray> commands {"RH", "RL"};
-    if (!sent.isEmpty())
-        commands << sent.section(u' ', 0, 0).toLatin1() << sent.section(u' ', 1).toLatin1()
-                 << "Save";
-    QCOMPARE(f.transmitter.commands, commands);
-    if (sent.isEmpty()) {
-        QVERIFY(f.messages().isEmpty() && f.fake.desktop.beeps == 0);
-        return;
+    void fileGoesOutAsItStands()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, golden);
+        ConfigFixture f;
+        const QString file = writeParameterFile(content);
+        f.fake.dialogs.fileAnswers << file;
+        f.w().menuOpenParameterFile->trigger();
+        COMPARE_GOLDEN(f.fake.port.written, golden);
+        QCOMPARE(f.fake.dialogs.shown[1].text,
+                 content + QStringLiteral("\rPlease Confirm To Send The Parameters?"));
+        QCOMPARE(f.fake.dialogs.shown[1].title, file);
+        const bool done = !golden.contains(u"lf_only");
+        QCOMPARE(f.w().Status->text(), done ? sentAndSaved : "Transmitter Is Not Responding!");
+        QCOMPARE(statusColour(f.w().Status), done ? 0 : 255);
+        QCOMPARE(f.messages().mid(1), done ? QStringList {sentAndSaved} : QStringList());
+        QCOMPARE(f.fake.desktop.beeps, done ? 0 : 1);
+        QCOMPARE(f.fake.desktop.pointerChanges, (QList<bool> {true, false}));
     }
-    const QString confirmation
-        = QStringLiteral("Relay ON Level:  %1\rRelay OFF Level: %2\r\rPlease Confirm")
-              .arg(sent.section(u' ', 0, 0).mid(2), sent.section(u' ', 1).mid(2));
-    const QStringList refusals = refusal.isEmpty() ? QStringList() : QStringList {refusal};
-    QCOMPARE(f.messages(), refusals + QStringList({confirmation, relaySaved}));
-    QCOMPARE(f.fake.dialogs.shown[f.fake.dialogs.shown.size() - 2].title, u"Realy Settings");
-    QCOMPARE(f.w().Status->text(), relaySaved);
-    QCOMPARE(f.fake.desktop.pointerChanges, (QList<bool> {true, false}));
-}
 
-void ConfigTest::relayFailureIsReported_data()
-{
-    QTest::addColumn<QByteArray>("command");
-    QTest::addColumn<QByteArray>("reply"); // empty: silence
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<QString>("status");
-    const QString notResponding
-        = QStringLiteral("Transmitter Is Not Responding, Check Com And Cables");
-    QTest::newRow("RH silent") << QByteArray("RH") << QByteArray() << notResponding
-                               << "Com Port is Open";
-    QTest::newRow("Save silent") << QByteArray("Save") << QByteArray() << notResponding
-                                 << "Saving Relay Settings";
-    QTest::newRow("level rejected")
-        << QByteArray("RL-50") << ScriptedTransmitter::frame("RL-50", "ERROR")
-        << "The transmitter rejected the relay settings!\rThey have not been saved."
-        << "Com Port is Open";
-}
-
-void ConfigTest::relayFailureIsReported()
-{
-    QFETCH(QByteArray, command);
-    QFETCH(QByteArray, reply);
-    QFETCH(QString, message);
-    QFETCH(QString, status);
-    ConfigFixture f;
-    f.script(command, reply);
-    f.run(f.w().menuRelayTriggerPoint, {"710", "-50"});
-    QCOMPARE(f.transmitter.commands.last(), command);
-    QCOMPARE(f.messages().last(), message);
-    QCOMPARE(f.fake.desktop.beeps, 1);
-    QVERIFY(!f.fake.desktop.busy);
-    QCOMPARE(f.w().Status->text(), status);
-}
-
-void ConfigTest::sheetIsPrinted_data()
-{
-    QTest::addColumn<QByteArray>("command");
-    QTest::addColumn<QByteArray>("reply");
-    QTest::addColumn<QString>("golden"); // empty: nothing printed
-    QTest::newRow("normal listing") << QByteArray() << QByteArray() << "sheet_normal.txt";
-    QTest::newRow("last line without line end")
-        << QByteArray("PARAM") << QByteArray("PARAM\r\nT0 = 30000\r\nR0 = 20000>")
-        << "sheet_no_final_line_end.txt";
-    QTest::newRow("empty listing") << QByteArray("PARAM") << QByteArray("PARAM\r\n>")
-                                   << "sheet_empty_listing.txt";
-    QTest::newRow("version not STD") << QByteArray("VER") << QByteArray("VER\r\nABC 2.15\r\n>")
-                                     << "sheet_unknown_version.txt";
-    QTest::newRow("PARAM without its echo")
-        << QByteArray("PARAM") << QByteArray("param\r\nT0 = 1\r\n>") << "";
-    QTest::newRow("PARAM silent") << QByteArray("PARAM") << QByteArray() << "";
-}
-
-void ConfigTest::sheetIsPrinted()
-{
-    QFETCH(QByteArray, command);
-    QFETCH(QByteArray, reply);
-    QFETCH(QString, golden);
-    ConfigFixture f;
-    f.transmitter.setReading(21000, 3050.5, 400, 400);
-    f.poll();
-    f.forget();
-    if (!command.isEmpty())
+    void downloadStopsAtARefusal_data()
+    {
+        QTest::addColumn<QByteArray>("command");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QByteArray>("written");
+        QTest::newRow("lower-case error stops") << QByteArray("RL700") << QByteArray("RL700\r\nerror\r\n>")
+                                                << QByteArray("RH800\rRL700\r");
+        QTest::newRow("ERROR elsewhere goes on")
+            << QByteArray("RL700") << QByteArray("RL700\r\nERROR: none\r\nok\r\n>")
+            << QByteArray("RH800\rRL700\rT0\r\rSAVE\rNOTEST\r");
+        QTest::newRow("rejected SAVE") << QByteArray("SAVE") << QByteArray("SAVE\r\nERROR\r\n>")
+                                       << QByteArray("RH800\rRL700\rT0\r\rSAVE\r");
+    }
+    void downloadStopsAtARefusal()
+    {
+        QFETCH(QByteArray, command);
+        QFETCH(QByteArray, reply);
+        QFETCH(QByteArray, written);
+        ConfigFixture f;
         f.script(command, reply);
-    f.print();
-    QCOMPARE(f.fake.dialogs.shown[0].defaultText, dateAndTime);
-    QCOMPARE(f.fake.dialogs.shown[1].defaultText, QString());
-    QVERIFY(!f.fake.desktop.busy);
-    if (golden.isEmpty()) {
-        QVERIFY(f.fake.printer.calls.isEmpty());
-        QCOMPARE(f.messages(), QStringList {reply.isEmpty()
-                                                ? "Transmitter Not Responding, Check Com And Cables"
-                                                : cannotRead});
-        QCOMPARE(f.w().Status->text(), QStringLiteral("Printing"));
-        return;
+        f.fake.dialogs.fileAnswers << writeParameterFile("RH800\r\nRL700\r\nT0\r\n");
+        f.w().menuOpenParameterFile->trigger();
+        QCOMPARE(f.fake.port.written, written);
+        const bool refused = !written.endsWith("NOTEST\r");
+        QCOMPARE(f.messages().mid(1), QStringList {refused ? aborted : sentAndSaved});
+        QCOMPARE(f.fake.dialogs.shown.last().icon,
+                 refused ? MessageIcon::Critical : MessageIcon::None);
+        QCOMPARE(f.w().Status->text(),
+                 refused ? QStringLiteral("Sending Parameters to the transmitter") : sentAndSaved);
+        QVERIFY(!f.fake.desktop.busy);
     }
-    COMPARE_GOLDEN(f.fake.printer.sheet().toLatin1(), golden);
-    QCOMPARE(f.w().Status->text(), QStringLiteral("Printing Completed"));
-    const bool complete = reply.isEmpty() || (reply.endsWith("\r\n>") && reply.size() > 9);
-    QCOMPARE(f.messages(), complete ? QStringList() : QStringList {cannotRead});
-    // The type and serial number belong to one sheet: the next box is empty.
-    f.run(f.w().menuPrintTransmitterParameters, {dateAndTime, QString()});
-    QCOMPARE(f.fake.dialogs.shown.last().defaultText, QString());
-    QVERIFY(f.w().TransmitterTypeAndSerial.isEmpty());
-}
 
-// The Qt printer on this machine, which has no printer: the sheet is saved as
-// a PDF and its text reads back in order.
-void ConfigTest::qtPrinterSavesAPdfThatReadsBack()
-{
-    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
-    if (!QPrinterInfo::defaultPrinter().isNull() || pdftotext.isEmpty())
-        QSKIP("a printer is installed (the sheet would go to paper), or pdftotext is not");
-    ConfigFixture f;
-    QtPrinter printer(f.fake.dialogs, f.fake.clock);
-    f.window = std::make_unique<MainWindow>(
-        Platform {f.fake.port, f.fake.dialogs, f.fake.desktop, f.fake.clock, printer});
-    const auto closeWindow = qScopeGuard([&] { f.window.reset(); });
-    const QString pdf = QDir::current().absoluteFilePath(QStringLiteral("sheet.pdf"));
-    f.fake.dialogs.saveAnswers << pdf << QDir::current().absoluteFilePath("no/sheet.pdf");
-    f.print();
-    QVERIFY(f.fake.dialogs.shown[2].defaultText.endsWith(u"/parameters-2026-12-06.pdf"));
-    QCOMPARE(f.messages(), QStringList {"The parameter sheet has been saved in\r" + pdf});
-    QProcess reader;
-    reader.start(pdftotext, {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-    QVERIFY(reader.waitForFinished(10000));
-    QCOMPARE(QString::fromUtf8(reader.readAllStandardOutput()).simplified(),
-             "Transmitter Parameters " + dateAndTime
-                 + " Transmitter Type and Serial Number: GMT222 / A1234567 Transmitter "
-                   "SW-version: STD 2.15 Last RefX = Last CO2X = T0 = 30000 R0 = 20000 "
-                   "Relay high = 800");
-    // A file that cannot be made is a failure, not a sheet.
-    f.print();
-    QCOMPARE(f.w().Status->text(), QStringLiteral("Printing Failed"));
-    QCOMPARE(statusColour(f.w().Status), 255);
-}
+    void fileDialogKeepsItsChoiceAndShowsWhatItSends()
+    {
+        ConfigFixture f;
+        f.w().menuOpenParameterFile->trigger(); // cancelled at its first use: nothing
+        const QString file = writeParameterFile("RH800\r\n");
+        f.fake.dialogs.fileAnswers << file;
+        f.fake.dialogs.messageAnswers << MessageResult::Cancel << MessageResult::Cancel;
+        f.w().menuOpenParameterFile->trigger();
+        f.w().menuOpenParameterFile->trigger(); // Cancel now gives back the file before
+        QCOMPARE(f.fake.dialogs.shown.size(), 5);
+        QCOMPARE(f.fake.dialogs.shown.last().title, file);
+        QFile::remove(file);
+        f.w().menuOpenParameterFile->trigger();
+        QCOMPARE(f.messages().last(), "The parameter file cannot be read:\r" + file);
+        QVERIFY(f.fake.port.written.isEmpty());
+
+        // The box shows UTF-8 as UTF-8, anything else as Latin-1, control
+        // bytes as marks, and a long file cut short; the file goes out byte
+        // for byte.
+        const QString zurich = QString::fromUtf8("; Zürich 5 °C\r\n");
+        QCOMPARE(parameterFilePreview(zurich.toUtf8()), zurich);
+        QCOMPARE(parameterFilePreview(zurich.toLatin1()), zurich);
+        QByteArray huge("RH8\0" "00\r\n", 8);
+        for (int i = 0; i < 160; ++i)
+            huge += "RH" + QByteArray::number(i).rightJustified(65532, '0') + "\r\n";
+        f.fake.dialogs.fileAnswers << writeParameterFile(huge);
+        f.w().menuOpenParameterFile->trigger();
+        const QStringList shown = f.fake.dialogs.shown.at(f.fake.dialogs.shown.size() - 2).text.split(u'\n');
+        QCOMPARE(shown.size(), previewLines + 1);
+        QCOMPARE(shown[0], QString::fromUtf8("RH8\uFFFD00\r"));
+        QVERIFY(shown[1].startsWith(u"RH00000") && shown[1].size() == previewLineLength + 1);
+        QCOMPARE(shown.last(), "\u2026 and 131 more lines not shown\rPlease Confirm To Send The "
+                               "Parameters?");
+        QCOMPARE(f.fake.port.written, QByteArray(huge + "\r\nSAVE\r\nNOTEST\r\n").replace('\n', ""));
+    }
+
+    // Each operation checks the port itself; the relay's wording is older
+    // than the others'. (During a run they refuse as Exit does.)
+    void operationsNeedAnOpenPort()
+    {
+        for (const auto &[item, message] :
+             {std::pair {"menuOpenParameterFile", "Com Port Not Open"},
+              std::pair {"menuPrintTransmitterParameters", "Com Port Not Open"},
+              std::pair {"menuRelayTriggerPoint", "Com Port is not open!"}}) {
+            ConfigFixture f;
+            f.fake.port.close();
+            f.fake.dialogs.fileAnswers << writeParameterFile("RH800\r\n");
+            f.w().findChild<QAction *>(item)->trigger();
+            QCOMPARE(f.fake.dialogs.shown.size(), 1);
+            QCOMPARE(f.messages(), QStringList {message});
+            QCOMPARE(f.fake.desktop.beeps, 1);
+            QVERIFY(f.fake.printer.calls.isEmpty());
+        }
+    }
+
+    void relayLevelsAreCheckedAndSent_data()
+    {
+        // The answers typed, the defaults the boxes offered, and what was sent
+        // after the two queries ("" for nothing).
+        QTest::addColumn<QStringList>("answers");
+        QTest::addColumn<QStringList>("offered");
+        QTest::addColumn<QString>("sent");
+        QTest::addColumn<QString>("refusal"); // of the first pair, if asked again
+        const QStringList levels {"800", "700"};
+        const auto row = [&](const char *name, const QStringList &answers, const QStringList &offered,
+                             const char *sent, const QString &refusal = {}) {
+            QTest::newRow(name) << answers << offered << QString(sent) << refusal;
+        };
+        row("510 above 500 passes", {"510", "500 ppm"}, levels, "RH510 RL500");
+        row("509.9 above 500 is asked again", {"509.9", "500", "520", "500"},
+            levels + QStringList {"509.9", "500"}, "RH520 RL500",
+            "Relay ON level must be at least 10 ppm higher than OFF level");
+        // 6.1 - 10 misses -3.9 in binary by 4e-16.
+        row("exactly 10 apart with decimals", {"6.1", "-3.9"}, levels, "RH6 RL-4");
+        row("halves away from zero, negative OFF", {"500.5", "-499.5"}, levels, "RH501 RL-500");
+        row("a level no field holds is asked again", {"1e300", "500", "800", "500"},
+            levels + QStringList {"1e+300", "500"}, "RH800 RL500",
+            "The relay levels must lie between -99999 and 999999 ppm.");
+        row("ON not a number ends it", {"ppm"}, {"800"}, "");
+        row("OFF 0 ends it", {"600", "0.0"}, levels, "");
+    }
+
+    void relayLevelsAreCheckedAndSent()
+    {
+        QFETCH(QStringList, answers);
+        QFETCH(QStringList, offered);
+        QFETCH(QString, sent);
+        QFETCH(QString, refusal);
+        ConfigFixture f;
+        f.run(f.w().menuRelayTriggerPoint, answers);
+        QStringList defaults;
+        for (const ShownBox &box : f.fake.dialogs.shown)
+            if (box.kind == ShownBox::Input)
+                defaults << box.defaultText;
+        QCOMPARE(defaults, offered);
+        QList<QByteArray> commands {"RH", "RL"};
+        if (!sent.isEmpty())
+            commands << sent.section(u' ', 0, 0).toLatin1() << sent.section(u' ', 1).toLatin1()
+                     << "Save";
+        QCOMPARE(f.transmitter.commands, commands);
+        if (sent.isEmpty()) {
+            QVERIFY(f.messages().isEmpty() && f.fake.desktop.beeps == 0);
+            return;
+        }
+        const QString confirmation
+            = QStringLiteral("Relay ON Level:  %1\rRelay OFF Level: %2\r\rPlease Confirm")
+                  .arg(sent.section(u' ', 0, 0).mid(2), sent.section(u' ', 1).mid(2));
+        const QStringList refusals = refusal.isEmpty() ? QStringList() : QStringList {refusal};
+        QCOMPARE(f.messages(), refusals + QStringList({confirmation, relaySaved}));
+        QCOMPARE(f.fake.dialogs.shown[f.fake.dialogs.shown.size() - 2].title, u"Realy Settings");
+        QCOMPARE(f.w().Status->text(), relaySaved);
+        QCOMPARE(f.fake.desktop.pointerChanges, (QList<bool> {true, false}));
+    }
+
+    void relayFailureIsReported_data()
+    {
+        QTest::addColumn<QByteArray>("command");
+        QTest::addColumn<QByteArray>("reply"); // empty: silence
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("status");
+        const QString notResponding
+            = QStringLiteral("Transmitter Is Not Responding, Check Com And Cables");
+        QTest::newRow("RH silent") << QByteArray("RH") << QByteArray() << notResponding
+                                   << "Com Port is Open";
+        QTest::newRow("Save silent") << QByteArray("Save") << QByteArray() << notResponding
+                                     << "Saving Relay Settings";
+        QTest::newRow("level rejected")
+            << QByteArray("RL-50") << ScriptedTransmitter::frame("RL-50", "ERROR")
+            << "The transmitter rejected the relay settings!\rThey have not been saved."
+            << "Com Port is Open";
+    }
+
+    void relayFailureIsReported()
+    {
+        QFETCH(QByteArray, command);
+        QFETCH(QByteArray, reply);
+        QFETCH(QString, message);
+        QFETCH(QString, status);
+        ConfigFixture f;
+        f.script(command, reply);
+        f.run(f.w().menuRelayTriggerPoint, {"710", "-50"});
+        QCOMPARE(f.transmitter.commands.last(), command);
+        QCOMPARE(f.messages().last(), message);
+        QCOMPARE(f.fake.desktop.beeps, 1);
+        QVERIFY(!f.fake.desktop.busy);
+        QCOMPARE(f.w().Status->text(), status);
+    }
+
+    void sheetIsPrinted_data()
+    {
+        QTest::addColumn<QByteArray>("command");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QString>("golden"); // empty: nothing printed
+        QTest::newRow("normal listing") << QByteArray() << QByteArray() << "sheet_normal.txt";
+        QTest::newRow("last line without line end")
+            << QByteArray("PARAM") << QByteArray("PARAM\r\nT0 = 30000\r\nR0 = 20000>")
+            << "sheet_no_final_line_end.txt";
+        QTest::newRow("empty listing") << QByteArray("PARAM") << QByteArray("PARAM\r\n>")
+                                       << "sheet_empty_listing.txt";
+        QTest::newRow("version not STD") << QByteArray("VER") << QByteArray("VER\r\nABC 2.15\r\n>")
+                                         << "sheet_unknown_version.txt";
+        QTest::newRow("PARAM without its echo")
+            << QByteArray("PARAM") << QByteArray("param\r\nT0 = 1\r\n>") << "";
+        QTest::newRow("PARAM silent") << QByteArray("PARAM") << QByteArray() << "";
+    }
+
+    void sheetIsPrinted()
+    {
+        QFETCH(QByteArray, command);
+        QFETCH(QByteArray, reply);
+        QFETCH(QString, golden);
+        ConfigFixture f;
+        f.transmitter.setReading(21000, 3050.5, 400, 400);
+        f.poll();
+        f.forget();
+        if (!command.isEmpty())
+            f.script(command, reply);
+        f.print();
+        QCOMPARE(f.fake.dialogs.shown[0].defaultText, dateAndTime);
+        QCOMPARE(f.fake.dialogs.shown[1].defaultText, QString());
+        QVERIFY(!f.fake.desktop.busy);
+        if (golden.isEmpty()) {
+            QVERIFY(f.fake.printer.calls.isEmpty());
+            QCOMPARE(f.messages(), QStringList {reply.isEmpty()
+                                                    ? "Transmitter Not Responding, Check Com And Cables"
+                                                    : cannotRead});
+            QCOMPARE(f.w().Status->text(), QStringLiteral("Printing"));
+            return;
+        }
+        COMPARE_GOLDEN(f.fake.printer.sheet().toLatin1(), golden);
+        QCOMPARE(f.w().Status->text(), QStringLiteral("Printing Completed"));
+        const bool complete = reply.isEmpty() || (reply.endsWith("\r\n>") && reply.size() > 9);
+        QCOMPARE(f.messages(), complete ? QStringList() : QStringList {cannotRead});
+        // The type and serial number belong to one sheet: the next box is empty.
+        f.run(f.w().menuPrintTransmitterParameters, {dateAndTime, QString()});
+        QCOMPARE(f.fake.dialogs.shown.last().defaultText, QString());
+        QVERIFY(f.w().TransmitterTypeAndSerial.isEmpty());
+    }
+
+    // The Qt printer on this machine, which has no printer: the sheet is saved as
+    // a PDF and its text reads back in order.
+    void qtPrinterSavesAPdfThatReadsBack()
+    {
+        const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+        if (!QPrinterInfo::defaultPrinter().isNull() || pdftotext.isEmpty())
+            QSKIP("a printer is installed (the sheet would go to paper), or pdftotext is not");
+        ConfigFixture f;
+        QtPrinter printer(f.fake.dialogs, f.fake.clock);
+        f.window = std::make_unique<MainWindow>(
+            Platform {f.fake.port, f.fake.dialogs, f.fake.desktop, f.fake.clock, printer});
+        const auto closeWindow = qScopeGuard([&] { f.window.reset(); });
+        const QString pdf = QDir::current().absoluteFilePath(QStringLiteral("sheet.pdf"));
+        f.fake.dialogs.saveAnswers << pdf << QDir::current().absoluteFilePath("no/sheet.pdf");
+        f.print();
+        QVERIFY(f.fake.dialogs.shown[2].defaultText.endsWith(u"/parameters-2026-12-06.pdf"));
+        QCOMPARE(f.messages(), QStringList {"The parameter sheet has been saved in\r" + pdf});
+        QProcess reader;
+        reader.start(pdftotext, {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+        QVERIFY(reader.waitForFinished(10000));
+        QCOMPARE(QString::fromUtf8(reader.readAllStandardOutput()).simplified(),
+                 "Transmitter Parameters " + dateAndTime
+                     + " Transmitter Type and Serial Number: GMT222 / A1234567 Transmitter "
+                       "SW-version: STD 2.15 Last RefX = Last CO2X = T0 = 30000 R0 = 20000 "
+                       "Relay high = 800");
+        // A file that cannot be made is a failure, not a sheet.
+        f.print();
+        QCOMPARE(f.w().Status->text(), QStringLiteral("Printing Failed"));
+        QCOMPARE(statusColour(f.w().Status), 255);
+    }
+};
 
 QTEST_MAIN(ConfigTest)
 #include "tst_config.moc"

@@ -12,200 +12,183 @@ class ReadingPollTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void recordShapeDecidesWhatIsRead_data();
-    void recordShapeDecidesWhatIsRead();
-    void displayFollowsTheReading_data();
-    void displayFollowsTheReading();
-    void pollRunsTwoSecondsAfterEachExchangeAndRecovers();
-    void pollsGoOnBehindTheEndOfARun();
-    void doubleClickShowsAndHidesTheRawValues();
-    void trendKeepsTheRecentPastAndMarksSamples();
-};
-
-void ReadingPollTest::recordShapeDecidesWhatIsRead_data()
-{
-    QTest::addColumn<QByteArray>("reply");
-    QTest::addColumn<QList<double>>("fields"); // empty: no record
-    const QByteArray record = "  1234\t  5678\t   410    412   25.0 OK  \r\n>";
-    const QList<double> read {1234, 5678, 410, 412};
-    QTest::newRow("42 characters whole") << record << read;
-    QTest::newRow("45 with echo cut") << "X\r\n" + record << read;
-    QTest::newRow("long reply keeps its last 42") << "garbage>X\r\n" + record << read;
-    QTest::newRow("44 with data at 3") << "X\r" + record.left(41) + ">" << QList<double> {};
-    QTest::newRow("no tab at 7") << QByteArray(record).replace(6, 1, " ") << QList<double> {};
-    QTest::newRow("no tab at 14") << QByteArray(record).replace(13, 1, " ") << QList<double> {};
-    QTest::newRow("no prompt last") << record.left(41) + "\n" << QList<double> {};
-    QTest::newRow("short record, letters read as 0")
-        << QByteArray("  abcd\t -12.5\t1e2>") << QList<double> {0, -12.5, 100, 0};
-}
-
-void ReadingPollTest::recordShapeDecidesWhatIsRead()
-{
-    QFETCH(QByteArray, reply);
-    QFETCH(QList<double>, fields);
-    cutToRecord(reply);
-    QCOMPARE(hasRecordShape(reply), !fields.isEmpty());
-    if (!fields.isEmpty()) {
-        const Reading r = readRecord(reply);
-        QCOMPARE((QList<double> {r.rx, r.tx, r.ppm, r.avg}), fields);
+    void recordShapeDecidesWhatIsRead_data()
+    {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QList<double>>("fields"); // empty: no record
+        const QByteArray record = "  1234\t  5678\t   410    412   25.0 OK  \r\n>";
+        const QList<double> read {1234, 5678, 410, 412};
+        QTest::newRow("42 characters whole") << record << read;
+        QTest::newRow("45 with echo cut") << "X\r\n" + record << read;
+        QTest::newRow("long reply keeps its last 42") << "garbage>X\r\n" + record << read;
+        QTest::newRow("44 with data at 3") << "X\r" + record.left(41) + ">" << QList<double> {};
+        QTest::newRow("no tab at 7") << QByteArray(record).replace(6, 1, " ") << QList<double> {};
+        QTest::newRow("no tab at 14") << QByteArray(record).replace(13, 1, " ") << QList<double> {};
+        QTest::newRow("no prompt last") << record.left(41) + "\n" << QList<double> {};
+        QTest::newRow("short record, letters read as 0")
+            << QByteArray("  abcd\t -12.5\t1e2>") << QList<double> {0, -12.5, 100, 0};
     }
-}
 
-void ReadingPollTest::displayFollowsTheReading_data()
-{
-    QTest::addColumn<double>("rx");
-    QTest::addColumn<double>("tx");
-    QTest::addColumn<double>("avg");
-    QTest::addColumn<QString>("display");
-    QTest::addColumn<QString>("unit");
-    QTest::addColumn<bool>("lowIr");
-    const auto row = [](const char *name, double rx, double tx, double avg, const char *display,
-                        const char *unit = "ppm", bool lowIr = false) {
-        QTest::newRow(name) << rx << tx << avg << QString(display) << QString(unit) << lowIr;
-    };
-    row("455 up", 20000, 30000, 455, "460");
-    row("445 half away", 20000, 30000, 445, "450");
-    row("454.9 down", 20000, 30000, 454.9, "450");
-    row("9999.9 still ppm", 20000, 30000, 9999.9, "10000");
-    row("10000 percent", 20000, 30000, 10000, "1.00", "%");
-    row("12345 percent", 20000, 30000, 12345, "1.23", "%");
-    row("no light", 0, 0, 400, "....", "ppm ");
-    row("no CO2 signal", 20000, -5, 400, "----", "ppm ");
-    row("negative reference", -3, 0, 400, "-----", "ppm ");
-    // A weak IR signal is warned of, and the reading still shown.
-    row("IR 999 low", 999, 30000, 455, "460", "ppm", true);
-    row("IR 1 low", 1, 30000, 455, "460", "ppm", true);
-    row("IR 1000 enough", 1000, 30000, 455, "460");
-}
+    void recordShapeDecidesWhatIsRead()
+    {
+        QFETCH(QByteArray, reply);
+        QFETCH(QList<double>, fields);
+        cutToRecord(reply);
+        QCOMPARE(hasRecordShape(reply), !fields.isEmpty());
+        if (!fields.isEmpty()) {
+            const Reading r = readRecord(reply);
+            QCOMPARE((QList<double> {r.rx, r.tx, r.ppm, r.avg}), fields);
+        }
+    }
 
-void ReadingPollTest::displayFollowsTheReading()
-{
-    QFETCH(double, rx);
-    QFETCH(double, tx);
-    QFETCH(double, avg);
-    QFETCH(QString, display);
-    QFETCH(QString, unit);
-    QFETCH(bool, lowIr);
-    LinkedWindowFixture f;
-    f.startLinked();
-    f.transmitter.setReading(rx, tx, 400, avg);
-    f.poll();
-    QCOMPARE(f.w().ppmDisplay->text(), display);
-    QCOMPARE(f.w().ppmText->text(), unit);
-    QCOMPARE(f.w().Status->text(), lowIr ? QStringLiteral("Transmitter Failure, IR-signal Low!")
-                                         : QStringLiteral("Serial Connection OK"));
-    QCOMPARE(statusColour(f.w().Status), lowIr ? 255 : 0);
-    QCOMPARE(f.fake.desktop.beeps, lowIr ? 1 : 0);
-}
+    void displayFollowsTheReading_data()
+    {
+        QTest::addColumn<double>("rx");
+        QTest::addColumn<double>("tx");
+        QTest::addColumn<double>("avg");
+        QTest::addColumn<QString>("display");
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<bool>("lowIr");
+        const auto row = [](const char *name, double rx, double tx, double avg, const char *display,
+                            const char *unit = "ppm", bool lowIr = false) {
+            QTest::newRow(name) << rx << tx << avg << QString(display) << QString(unit) << lowIr;
+        };
+        row("455 up", 20000, 30000, 455, "460");
+        row("445 half away", 20000, 30000, 445, "450");
+        row("454.9 down", 20000, 30000, 454.9, "450");
+        row("9999.9 still ppm", 20000, 30000, 9999.9, "10000");
+        row("10000 percent", 20000, 30000, 10000, "1.00", "%");
+        row("12345 percent", 20000, 30000, 12345, "1.23", "%");
+        row("no light", 0, 0, 400, "....", "ppm ");
+        row("no CO2 signal", 20000, -5, 400, "----", "ppm ");
+        row("negative reference", -3, 0, 400, "-----", "ppm ");
+        // A weak IR signal is warned of, and the reading still shown.
+        row("IR 999 low", 999, 30000, 455, "460", "ppm", true);
+        row("IR 1 low", 1, 30000, 455, "460", "ppm", true);
+        row("IR 1000 enough", 1000, 30000, 455, "460");
+    }
 
-void ReadingPollTest::pollRunsTwoSecondsAfterEachExchangeAndRecovers()
-{
-    LinkedWindowFixture f;
-    f.transmitter.answer("T0", "T0 = 30000");
-    f.transmitter.answer("R0", "R0 = 20000");
-    f.startLinked();
-    QList<qint64> sent;
-    f.transmitter.onCommand = [&](const QByteArray &) { sent << f.fake.clock.steadyMilliseconds(); };
-    f.transmitter.answerRaw("X", {{ScriptedTransmitter::reading(20000, 30000, 400, 400)}, 40});
-    f.fake.clock.advance(4100);
-    f.w().ZeroButton->click();
-    // A silent transmitter: the 500 ms time-out, a beep, the run ended.
-    f.transmitter.silence("X");
-    f.fake.clock.advance(4600);
-    QCOMPARE(sent, (QList<qint64> {2000, 4040, 4100, 4105, 6110, 8610}));
-    QCOMPARE(f.fake.desktop.beeps, 2);
-    QCOMPARE(f.w().Status->text(),
-             QStringLiteral("Transmitter Not Responding, Check Com and Cables"));
-    QCOMPARE(statusColour(f.w().Status), 255);
-    QCOMPARE(f.w().ppmDisplay->text(), QStringLiteral("????"));
-    QVERIFY(isIdle(f.w()));
-    // The poll goes on, and the window recovers by itself; a malformed reply
-    // still shows the link as working and changes nothing else.
-    f.transmitter.answer("X", "  1234 5678");
-    f.polls(2);
-    QCOMPARE(f.w().Status->text(), QStringLiteral("Serial Connection OK"));
-    QCOMPARE(f.w().ppmDisplay->text(), QStringLiteral("????"));
-    f.transmitter.setReading(20000, 30000, 400, 400);
-    f.poll();
-    QCOMPARE(f.w().ppmDisplay->text(), QStringLiteral("400"));
-    // A closed port is not polled.
-    f.w().menuCloseComPort->trigger();
-    f.forget();
-    f.polls(3);
-    QVERIFY(f.fake.port.written.isEmpty());
-}
+    void displayFollowsTheReading()
+    {
+        QFETCH(double, rx);
+        QFETCH(double, tx);
+        QFETCH(double, avg);
+        QFETCH(QString, display);
+        QFETCH(QString, unit);
+        QFETCH(bool, lowIr);
+        LinkedWindowFixture f;
+        f.startLinked();
+        f.transmitter.setReading(rx, tx, 400, avg);
+        f.poll();
+        QCOMPARE(f.w().ppmDisplay->text(), display);
+        QCOMPARE(f.w().ppmText->text(), unit);
+        QCOMPARE(f.w().Status->text(), lowIr ? QStringLiteral("Transmitter Failure, IR-signal Low!")
+                                             : QStringLiteral("Serial Connection OK"));
+        QCOMPARE(statusColour(f.w().Status), lowIr ? 255 : 0);
+        QCOMPARE(f.fake.desktop.beeps, lowIr ? 1 : 0);
+    }
 
-void ReadingPollTest::pollsGoOnBehindTheEndOfARun()
-{
-    LinkedWindowFixture f;
-    f.transmitter.answer("T0", "T0 = 30000");
-    f.transmitter.answer("R0", "R0 = 20000");
-    f.startLinked();
-    f.w().NumberOfSamples = 1;
-    f.w().ZeroButton->click();
-    // The technician leaves "Zero Point Set And Saved" open for 20 seconds.
-    QStringList statusBehindTheBox;
-    f.fake.dialogs.whileOpen = [&](const ShownBox &box) {
-        if (box.text != u"Zero Point Set And Saved")
-            return;
-        f.transmitter.setReading(20000, 30000, 400, 455);
-        f.fake.clock.advance(20000);
-        statusBehindTheBox << f.w().Status->text() << f.w().ppmDisplay->text();
-    };
-    f.forget();
-    f.poll();
-    QCOMPARE(f.transmitter.commands.count("X"), 10);
-    QCOMPARE(f.transmitter.commands.count("SAVE"), 1);
-    QCOMPARE(statusBehindTheBox, QStringList({"Serial Connection OK", "460"}));
-    QCOMPARE(f.w().SampleCount, 1);
-    QVERIFY(isIdle(f.w()));
-}
+    void pollRunsTwoSecondsAfterEachExchangeAndRecovers()
+    {
+        LinkedWindowFixture f;
+        f.startLinked();
+        QList<qint64> sent;
+        f.transmitter.onCommand = [&](const QByteArray &) { sent << f.fake.clock.steadyMilliseconds(); };
+        f.transmitter.answerRaw("X", {{ScriptedTransmitter::reading(20000, 30000, 400, 400)}, 40});
+        f.fake.clock.advance(4100);
+        f.w().ZeroButton->click();
+        // A silent transmitter: the 500 ms time-out, a beep, the run ended.
+        f.transmitter.silence("X");
+        f.fake.clock.advance(4600);
+        QCOMPARE(sent, (QList<qint64> {2000, 4040, 4100, 4105, 6110, 8610}));
+        QCOMPARE(f.fake.desktop.beeps, 2);
+        QCOMPARE(f.w().Status->text(),
+                 QStringLiteral("Transmitter Not Responding, Check Com and Cables"));
+        QCOMPARE(statusColour(f.w().Status), 255);
+        QCOMPARE(f.w().ppmDisplay->text(), QStringLiteral("????"));
+        QVERIFY(isIdle(f.w()));
+        // The poll goes on, and the window recovers by itself; a malformed reply
+        // still shows the link as working and changes nothing else.
+        f.transmitter.answer("X", "  1234 5678");
+        f.polls(2);
+        QCOMPARE(f.w().Status->text(), QStringLiteral("Serial Connection OK"));
+        QCOMPARE(f.w().ppmDisplay->text(), QStringLiteral("????"));
+        f.transmitter.setReading(20000, 30000, 400, 400);
+        f.poll();
+        QCOMPARE(f.w().ppmDisplay->text(), QStringLiteral("400"));
+        // A closed port is not polled.
+        f.w().menuCloseComPort->trigger();
+        f.forget();
+        f.polls(3);
+        QVERIFY(f.fake.port.written.isEmpty());
+    }
 
-void ReadingPollTest::doubleClickShowsAndHidesTheRawValues()
-{
-    LinkedWindowFixture f;
-    f.startLinked();
-    QTest::mouseDClick(f.w().StatusFrame, Qt::LeftButton);
-    QVERIFY(!f.w().Label1[0]->isHidden() && !f.w().avgLabel->isHidden());
-    QCOMPARE(f.w().RxLabel->text(), QStringLiteral("--"));
-    f.w().StatusFrame_DblClick();
-    QVERIFY(f.w().Label1[3]->isHidden() && f.w().RxLabel->isHidden());
-    // Values arrive while hidden and are there when shown.
-    f.transmitter.setReading(21000, 31000, 405.5, 410);
-    f.poll();
-    f.w().StatusFrame_DblClick();
-    QCOMPARE((QStringList {f.w().RxLabel->text(), f.w().TxLabel->text(), f.w().ppmLabel->text(),
-                           f.w().avgLabel->text()}),
-             (QStringList {"21000", "31000", "405.5", "410"}));
-}
+    void pollsGoOnBehindTheEndOfARun()
+    {
+        LinkedWindowFixture f;
+        f.startLinked();
+        f.w().NumberOfSamples = 1;
+        f.w().ZeroButton->click();
+        // The technician leaves "Zero Point Set And Saved" open for 20 seconds.
+        QStringList statusBehindTheBox;
+        f.fake.dialogs.whileOpen = [&](const ShownBox &box) {
+            if (box.text != u"Zero Point Set And Saved")
+                return;
+            f.transmitter.setReading(20000, 30000, 400, 455);
+            f.fake.clock.advance(20000);
+            statusBehindTheBox << f.w().Status->text() << f.w().ppmDisplay->text();
+        };
+        f.forget();
+        f.poll();
+        QCOMPARE(f.transmitter.commands.count("X"), 10);
+        QCOMPARE(f.transmitter.commands.count("SAVE"), 1);
+        QCOMPARE(statusBehindTheBox, QStringList({"Serial Connection OK", "460"}));
+        QCOMPARE(f.w().SampleCount, 1);
+        QVERIFY(isIdle(f.w()));
+    }
 
-void ReadingPollTest::trendKeepsTheRecentPastAndMarksSamples()
-{
-    LinkedWindowFixture f;
-    f.transmitter.answer("T0", "T0 = 30000");
-    f.transmitter.answer("R0", "R0 = 20000");
-    f.transmitter.answer("RH", "Relay high = 800");
-    f.transmitter.answer("RL", "Relay low = 700");
-    f.startLinked();
-    const auto *trend = f.w().findChild<TrendView *>();
-    QVERIFY(!trend->drawsRelayLevels());
-    f.transmitter.setReading(20000, 30000, 111, 455);
-    f.polls(3);
-    QCOMPARE(trend->readings().at(0).ppm, 455.0); // the averaged concentration
-    f.w().NumberOfSamples = 2;
-    f.w().ZeroButton->click();
-    f.polls(4);
-    QCOMPARE(trend->drawnReadings(), 7);
-    QCOMPARE(trend->drawnSamples(), 2);
-    // The relay levels are drawn once the transmitter has named them.
-    f.fake.dialogs.inputAnswers << QString() << QString();
-    f.w().menuRelayTriggerPoint->trigger();
-    QVERIFY(trend->drawsRelayLevels());
-    // A long run of polls keeps the last hour and draws the last ten minutes.
-    f.polls(3000);
-    QCOMPARE(trend->readings().size(), 1796u);
-    QCOMPARE(trend->drawnReadings(), 300);
-}
+    void doubleClickShowsAndHidesTheRawValues()
+    {
+        LinkedWindowFixture f;
+        f.startLinked();
+        QTest::mouseDClick(f.w().StatusFrame, Qt::LeftButton);
+        QVERIFY(!f.w().Label1[0]->isHidden() && !f.w().avgLabel->isHidden());
+        QCOMPARE(f.w().RxLabel->text(), QStringLiteral("--"));
+        f.w().StatusFrame_DblClick();
+        QVERIFY(f.w().Label1[3]->isHidden() && f.w().RxLabel->isHidden());
+        // Values arrive while hidden and are there when shown.
+        f.transmitter.setReading(21000, 31000, 405.5, 410);
+        f.poll();
+        f.w().StatusFrame_DblClick();
+        QCOMPARE((QStringList {f.w().RxLabel->text(), f.w().TxLabel->text(), f.w().ppmLabel->text(),
+                               f.w().avgLabel->text()}),
+                 (QStringList {"21000", "31000", "405.5", "410"}));
+    }
+
+    void trendKeepsTheRecentPastAndMarksSamples()
+    {
+        LinkedWindowFixture f;
+        f.startLinked();
+        const auto *trend = f.w().findChild<TrendView *>();
+        QVERIFY(!trend->drawsRelayLevels());
+        f.transmitter.setReading(20000, 30000, 111, 455);
+        f.polls(3);
+        QCOMPARE(trend->readings().at(0).ppm, 455.0); // the averaged concentration
+        f.w().NumberOfSamples = 2;
+        f.w().ZeroButton->click();
+        f.polls(4);
+        QCOMPARE(trend->drawnReadings(), 7);
+        QCOMPARE(trend->drawnSamples(), 2);
+        // The relay levels are drawn once the transmitter has named them.
+        f.fake.dialogs.inputAnswers << QString() << QString();
+        f.w().menuRelayTriggerPoint->trigger();
+        QVERIFY(trend->drawsRelayLevels());
+        // A long run of polls keeps the last hour and draws the last ten minutes.
+        f.polls(3000);
+        QCOMPARE(trend->readings().size(), 1796u);
+        QCOMPARE(trend->drawnReadings(), 300);
+    }
+};
 
 QTEST_MAIN(ReadingPollTest)
 #include "tst_reading_poll.moc"

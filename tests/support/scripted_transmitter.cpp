@@ -5,6 +5,13 @@ ScriptedTransmitter::ScriptedTransmitter(FakeSerialPort &port, FakeClock &clock)
 {
     m_port.onWrite = [this](const QByteArray &bytes) { received(bytes); };
     setReading(20000, 30000, 400, 400);
+    // The span's value stands one place after its label.
+    const std::pair<const char *, const char *> parameters[] = {
+        {"T0", "T0 = 30000"},     {"R0", "R0 = 20000"},          {"TS", "TSpan = 25500"},
+        {"RS", "RSpan = 20100"},  {"SPAN", "Span =  2000"},      {"RH", "Relay high = 800"},
+        {"RL", "Relay low = 700"}, {"VER", "STD 2.15 (2019)"}};
+    for (const auto &[command, text] : parameters)
+        answer(command, text);
 }
 
 QByteArray ScriptedTransmitter::frame(const QByteArray &command, const QByteArray &text)

@@ -13,8 +13,10 @@
 
 // A transmitter on the fake port that answers each command from a script:
 // it gathers the bytes up to each carriage return and sends the reply after
-// a delay on the fake clock, whole or in pieces, or stays silent. A command
-// it has no script for is acknowledged (echo and prompt), as the transmitter
+// a delay on the fake clock, whole or in pieces, or stays silent. It answers
+// the parameter queries as a calibrated transmitter does (T0 30000, R0 20000,
+// TS 25500, RS 20100, span 2000 ppm, relay 800 and 700); a command it has no
+// script for is acknowledged (echo and prompt), as the transmitter
 // acknowledges a setting or a store.
 class ScriptedTransmitter {
 public:
