@@ -27,7 +27,7 @@ private slots:
         };
         row("start-up", {}, "2000");
         row("warmer", {"T=40"}, "1904");
-            row("77 Farenheit", {"menu_Farenheit", "T=77"}, "2000");
+        row("77 Farenheit", {"menu_Farenheit", "T=77"}, "2000");
         row("29.92 inHg", {"menu_inHg", "P=29.92"}, "2001");
         row("lower pressure", {"P=1000"}, "1963");
         row("empty pressure", {"P="}, "816");
@@ -36,7 +36,6 @@ private slots:
         // The quotient without a finite value, and the next change recovering.
         row("-273 Celsius", {"T=-273"}, "????");
         row("-459.4 Farenheit", {"menu_Farenheit", "T=-459.4"}, "????");
-        row("product overflows", {"S=1e308", "T=-200"}, "????");
         // 1e307 psi is beyond a double in hPa; the infinite pressure would
         // otherwise divide the span gas down to a plausible "0".
         row("pressure overflows", {"menu_psi", "P=1e307"}, "????");
@@ -45,17 +44,14 @@ private slots:
         row("mbar twice", {"menu_mbar", "menu_mbar"}, "2000", "1013.0", 1013.0);
         row("kPa", {"menu_kPa"}, "2000", "101.30", 1013.0);
         row("inHg", {"menu_inHg"}, "2000", "29.91", 1012.8686508);
-        row("inHg, hPa", {"menu_inHg", "menu_hPa"}, "2000", "1012.9", 1012.9);
         row("mmH2O", {"menu_mmH2O"}, "2000", "10330", 1013.026945);
         row("mmHg", {"menu_mmHg"}, "2000", "759.8", 1012.9835952);
         row("torr", {"menu_torr"}, "2000", "759.8", 1012.9835952);
-            row("psi", {"menu_psi"}, "2000", "14.692", 1012.97769844);
+        row("psi", {"menu_psi"}, "2000", "14.692", 1012.97769844);
         // A large span gas lets the rounding of the display show in the label.
         row("inHg, large span gas", {"S=1000000", "menu_inHg"}, "999812", "29.91", 1012.8686508);
         row("Farenheit", {"menu_psi", "menu_Farenheit"}, "2000", "77.0", 25.0);
         row("20.3, Farenheit", {"T=20.3", "menu_Farenheit"}, "2032", "68.5", 20.27777777777778);
-        row("20.3, Farenheit, Celsius", {"T=20.3", "menu_Farenheit", "menu_Celsius"}, "2032", "20.3",
-            20.3);
         // A converted value without a finite result: the entry gets the window's
         // own text for "no value", which reads as 0 (0 °F for "??.?").
         row("infinite pressure, same unit", {"menu_psi", "P=1e307", "menu_psi"}, "816", "????", 0.0);

@@ -102,9 +102,6 @@ private slots:
             case 2:
                 w->CancelButton->click();
                 break;
-            case 3:
-                w->StatusFrame_DblClick();
-                break;
             case 4:
                 f.fake.dialogs.inputAnswers << QString::number(1 + below(4));
                 w->menuNumberOfSamples->trigger();

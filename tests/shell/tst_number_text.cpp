@@ -30,7 +30,6 @@ private slots:
         QTest::newRow("carriage return stops") << "12\r34" << 12.0 << false;
         // Never an infinity: what no double holds reads as 0 and is no number.
         QTest::newRow("too large") << "-1e999" << 0.0 << false;
-        QTest::newRow("400 digits") << QString(400, u'9') << 0.0 << false;
         QTest::newRow("too small is 0") << "1e-999" << 0.0 << true;
     }
 

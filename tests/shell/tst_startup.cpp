@@ -1,5 +1,5 @@
-// Start-up and shutdown of the window: its first state, the remembered port,
-// Exit, About and Help.
+// Start-up and shutdown of the window: its first state, the remembered port
+// and Exit.
 
 #include "window_fixture.h"
 
@@ -29,14 +29,6 @@ private slots:
         QCOMPARE(w.PressureText->text() + u'|' + w.TemperatureText->text(),
                  QStringLiteral("1013|25.0"));
         QCOMPARE(w.pos(), QPoint((1024 - w.width()) / 2, (768 - w.height()) / 2));
-
-        w.menuAbout->trigger();
-        w.menuContents->trigger();
-        QCOMPARE(f.fake.dialogs.messageTexts(),
-                 QStringList {"Calibrator Kestrin\r                    Version 6.10   "});
-        QCOMPARE(f.fake.dialogs.shown[0].title, QStringLiteral("Kestrin"));
-        QCOMPARE(f.fake.dialogs.shown[1].text, QStringLiteral("kestrin.HLP"));
-        QCOMPARE(f.fake.desktop.beeps, 0);
     }
 
     void startupOpensTheRememberedPort_data()

@@ -41,10 +41,8 @@ QString FakeDialogs::openFileName(const QString &title, const QString &filter,
     return answer.isEmpty() ? fileName : answer;
 }
 
-QString FakeDialogs::saveFileName(const QString &title, const QString &filter,
-                                  const QString &proposedName)
+QString FakeDialogs::saveFileName(const QString &title, const QString &, const QString &proposedName)
 {
-    Q_UNUSED(filter);
     open(
         {ShownBox::SaveFile, title, MessageButtons::OkCancel, MessageIcon::None, {}, proposedName});
     return saveAnswers.isEmpty() ? QString() : saveAnswers.dequeue();

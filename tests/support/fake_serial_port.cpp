@@ -1,7 +1,5 @@
 #include "fake_serial_port.h"
 
-FakeSerialPort::FakeSerialPort() = default;
-
 bool FakeSerialPort::setCommPort(int number)
 {
     if (m_open || number < 1 || number > 16)
@@ -32,8 +30,6 @@ bool FakeSerialPort::open()
 
 void FakeSerialPort::close()
 {
-    if (!m_open)
-        return;
     m_open = false;
 }
 

@@ -16,8 +16,6 @@ class FakeSerialPort : public SerialPort {
     Q_OBJECT
 
 public:
-    FakeSerialPort();
-
     bool setCommPort(int number) override;
     int commPort() const override { return m_commPort; }
     QString deviceName(int number) const override
