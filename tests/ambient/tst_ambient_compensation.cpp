@@ -54,7 +54,8 @@ private slots:
         row("20.3, Farenheit", {"T=20.3", "menu_Farenheit"}, "2032", "68.5", 20.27777777777778);
         // A converted value without a finite result: the entry gets the window's
         // own text for "no value", which reads as 0 (0 °F for "??.?").
-        row("infinite pressure, same unit", {"menu_psi", "P=1e307", "menu_psi"}, "816", "????", 0.0);
+        row("infinite pressure, same unit", {"menu_psi", "P=1e307", "menu_psi"}, "816", "????",
+            0.0);
         row("Farenheit overflows", {"T=1.7e308", "menu_Farenheit"}, "2335", "??.?",
             -17.77777777777778);
     }
@@ -74,7 +75,8 @@ private slots:
             if (enterText(w, step))
                 continue;
             w.findChild<QAction *>(step)->trigger();
-            (step.endsWith(u"heit") || step.endsWith(u"ius") ? temperatureItem : pressureItem) = step;
+            (step.endsWith(u"heit") || step.endsWith(u"ius") ? temperatureItem : pressureItem)
+                = step;
         }
         QCOMPARE(w.CorrectedConcentration->text(), label);
         // One item checked in each group, the last chosen, with its caption.

@@ -139,15 +139,17 @@ private slots:
         QTest::addColumn<QString>("message"); // empty: the run starts
 
         const QString zero = QStringLiteral("Failed to fetch current Zero parameters, try again");
-        const QString silent = QStringLiteral("Transmitter Is Not Responding, Check Com And Cables");
+        const QString silent
+            = QStringLiteral("Transmitter Is Not Responding, Check Com And Cables");
         QTest::newRow("T0 label after any four characters")
             << QByteArray("T0") << QByteArray("wxyzT0 = 12345.6ab>") << "12346" << QString();
         // Kept for the undo, a value that is no number would go back as "T0abc".
         QTest::newRow("T0 = abc") << QByteArray("T0") << QByteArray("T0\r\nT0 = abc\r\n>") << "old"
                                   << zero;
         QTest::newRow("no reply to R0") << QByteArray("R0") << QByteArray() << "30000" << silent;
-        QTest::newRow("SPAN label wrong") << QByteArray("SPAN") << QByteArray("SPAN\r\nSpan= 2000\r\n>")
-                                          << "old" << "Failed to fetch current Span, try again";
+        QTest::newRow("SPAN label wrong")
+            << QByteArray("SPAN") << QByteArray("SPAN\r\nSpan= 2000\r\n>") << "old"
+            << "Failed to fetch current Span, try again";
     }
 
     void startNeedsTheTransmittersParameters()
@@ -279,9 +281,10 @@ private slots:
         row("corrected label", "2000", {"T=40"}, {}, "TS24835\rRS20000\r", done);
         row("label read again at the end", "2000", {}, {"S=2100"}, "TS25157\rRS20000\r", done);
         row("span 2100, 2200 within 10 %", "2100", {"S=2200"}, {}, "TS25149\rRS20000\r", done);
-        const QString warning = QStringLiteral("Warning! Corrected gas concentration must be within "
-                                               "±10% of the Span.\rThe calibration is possible, "
-                                               "but not accurate.");
+        const QString warning
+            = QStringLiteral("Warning! Corrected gas concentration must be within "
+                             "±10% of the Span.\rThe calibration is possible, "
+                             "but not accurate.");
         row("1799 warned", "2000", {"S=1799"}, {}, {}, warning);
         row("2201 warned", "2000", {"S=2201"}, {}, {}, warning);
         // Refused at the start, before the technician is asked to confirm.
@@ -292,8 +295,8 @@ private slots:
         // Refused at the end of the run.
         const QString notStored = QStringLiteral("Span point not stored.\r");
         row("span gas changed to 1", "2000", {}, {"S=1"}, {}, notStored + corrected.arg("1"));
-        row("R0 of 0", "2000", {}, {}, {}, notStored + "The zero point's reference signal R0 is not",
-            {0, 20000, 25000});
+        row("R0 of 0", "2000", {}, {}, {},
+            notStored + "The zero point's reference signal R0 is not", {0, 20000, 25000});
         row("TS below 0", "2000", {}, {"S=1800"}, {},
             notStored + "The computed span parameter TS is outside", {20000, 20000, 1000});
     }

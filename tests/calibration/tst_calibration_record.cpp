@@ -122,7 +122,8 @@ private slots:
         const QString nowhere = folder.filePath("no/r.pdf");
         f.fake.dialogs.saveAnswers << nowhere;
         f.w().menuCalibrationReport->trigger();
-        QCOMPARE(f.fake.dialogs.messageTexts().last(), "The file " + nowhere + " could not be written.");
+        QCOMPARE(f.fake.dialogs.messageTexts().last(),
+                 "The file " + nowhere + " could not be written.");
     }
 
     void reportIsRefusedWithoutACalibrationOrDuringARun()

@@ -60,16 +60,19 @@ private slots:
                 if (!whole || number < -99999 || number > 999999)
                     failure = "sent " + QString::fromLatin1(command);
                 if (!storeExpected)
-                    failure = "stored outside a run's end or an undo: " + QString::fromLatin1(command);
+                    failure
+                        = "stored outside a run's end or an undo: " + QString::fromLatin1(command);
             }
             if (command != "X")
                 return;
             switch (below(10)) {
             case 0: // garbage, a prompt at its end or not
-                f.transmitter.queue("X", {{QByteArray(below(300), char('A' + below(26))) + ">"}, 5});
+                f.transmitter.queue("X",
+                                    {{QByteArray(below(300), char('A' + below(26))) + ">"}, 5});
                 break;
             case 1: // late: it stands at the start of the next wait
-                f.transmitter.queue("X", {{ScriptedTransmitter::reading(20000, 30000, 400, 400)}, 600});
+                f.transmitter.queue("X",
+                                    {{ScriptedTransmitter::reading(20000, 30000, 400, 400)}, 600});
                 break;
             case 2:
                 f.transmitter.queueSilence("X");
@@ -77,8 +80,9 @@ private slots:
             default: // a reading, now and then of numbers no field holds
                 const double rx = below(50) ? 1000 + below(30000) : 9e99;
                 f.transmitter.queue(
-                    "X", {{ScriptedTransmitter::reading(rx, 1000 + below(40000), 400, below(20000))},
-                          qint64(1 + below(400))});
+                    "X",
+                    {{ScriptedTransmitter::reading(rx, 1000 + below(40000), 400, below(20000))},
+                     qint64(1 + below(400))});
             }
         };
         f.startLinked();
@@ -97,7 +101,8 @@ private slots:
                     ->trigger();
                 break;
             case 1:
-                enterText(*w, QStringList {"S=", "T=", "P="}[below(3)] + QString::number(below(3000)));
+                enterText(*w,
+                          QStringList {"S=", "T=", "P="}[below(3)] + QString::number(below(3000)));
                 break;
             case 2:
                 w->CancelButton->click();
@@ -127,7 +132,8 @@ private slots:
         // Flat: what grows with the number of polls would show here.
         const long allocatedAtTheEnd = allocatedKiB();
         QVERIFY2(allocatedAtTheEnd < allocatedAtHalf + 256,
-                 qPrintable(QStringLiteral("%1 KiB then %2 KiB").arg(allocatedAtHalf).arg(allocatedAtTheEnd)));
+                 qPrintable(QString::number(allocatedAtHalf) + " KiB then "
+                            + QString::number(allocatedAtTheEnd) + " KiB"));
         rusage usage {};
         getrusage(RUSAGE_SELF, &usage);
         std::printf("soak: seed %u, %d polls in %.1f s\n", seed, polls, took.elapsed() / 1000.0);

@@ -41,7 +41,8 @@ QString FakeDialogs::openFileName(const QString &title, const QString &filter,
     return answer.isEmpty() ? fileName : answer;
 }
 
-QString FakeDialogs::saveFileName(const QString &title, const QString &, const QString &proposedName)
+QString FakeDialogs::saveFileName(const QString &title, const QString &,
+                                  const QString &proposedName)
 {
     open(
         {ShownBox::SaveFile, title, MessageButtons::OkCancel, MessageIcon::None, {}, proposedName});
