@@ -9,8 +9,8 @@
 #include <memory>
 
 // A window built like the program's, with the real serial port, timers and
-// event loop, and the boxes, beeps and printer faked so a test can see them.
-// COM1 is `device` (a pseudo-terminal or the simulator's link) and the
+// event loop, and the boxes, beeps and printer faked so a benchmark can see
+// them. COM1 is `device` (a pseudo-terminal or the simulator's link) and the
 // window starts with it open. Construct it inside a TemporaryCurrentDir.
 // `Port` may be a QtSerialPort that also records what the window does to it.
 template<typename Port = QtSerialPort>
