@@ -3,7 +3,6 @@
 
 #include "measure/reading_record.h"
 #include "measure/trend_view.h"
-#include "shell/frame.h"
 #include "window_fixture.h"
 
 #include <QAction>
