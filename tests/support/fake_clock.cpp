@@ -20,9 +20,10 @@ public:
     void setEnabled(bool enabled) override
     {
         m_enabled = enabled;
-        m_clock.cancel(m_next);
         if (enabled)
             arm();
+        else
+            m_clock.cancel(m_next);
     }
     bool isEnabled() const override { return m_enabled; }
     void setTick(std::function<void()> tick) override { m_tick = std::move(tick); }
