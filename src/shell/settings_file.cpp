@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 
 RememberedPort parseSettingsText(const QByteArray &text)
 {
@@ -32,13 +33,19 @@ std::optional<QByteArray> readSettingsFile(const QString &fileName)
 
 bool writeSettingsFile(const QString &fileName, const QByteArray &text)
 {
-    deleteSettingsFile(fileName);
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    // Written beside and renamed over the old file: a crash or a full disk
+    // part-way leaves the old port, never an empty file that would make the
+    // next start ask for a port again.
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
         return false;
-    const bool written = file.write(text) == text.size();
-    file.close();
-    return written && file.error() == QFileDevice::NoError;
+    // A short write (a full disk) shows only in the flush, and commit() would
+    // put the short file in place all the same.
+    if (file.write(text) != text.size() || !file.flush()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
 }
 
 void deleteSettingsFile(const QString &fileName)

@@ -26,8 +26,8 @@ QByteArray settingsText(int portNumber, const QString &settings);
 // gives what could be read (possibly nothing).
 std::optional<QByteArray> readSettingsFile(const QString &fileName);
 
-// Replaces the file by one holding exactly `text`. False when it cannot be
-// created; the old file is gone by then.
+// Replaces the file by one holding exactly `text`, whole or not at all: false
+// when it cannot be written, and the old file, if any, is left as it was.
 bool writeSettingsFile(const QString &fileName, const QByteArray &text);
 
 void deleteSettingsFile(const QString &fileName);

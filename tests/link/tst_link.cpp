@@ -8,7 +8,27 @@
 #include <QAction>
 #include <QTest>
 
+#include <csignal>
+#include <sys/resource.h>
+
 using std::chrono::milliseconds;
+
+namespace {
+
+// Files written from now on fail past `bytes` (as on a full disk) instead of
+// stopping the process; gives the limit to put back.
+rlimit fileSizeLimit(rlim_t bytes)
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old {};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit limited = old;
+    limited.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limited);
+    return old;
+}
+
+} // namespace
 
 class LinkTest : public QObject {
     Q_OBJECT
@@ -33,6 +53,21 @@ private slots:
         QCOMPARE(w.Status->text(), QStringLiteral("Com Port is Open"));
         QCOMPARE(statusColour(w.Status), 0);
         QVERIFY(f.fake.dialogs.shown.isEmpty());
+    }
+
+    void aSettingsFileThatCannotBeWrittenKeepsTheOldPort()
+    {
+        WindowFixture f;
+        writeFile(QStringLiteral("kestrin.ini"), "COM1:9600,N,8,1");
+        f.start();
+        // A disk that takes four bytes and no more.
+        const auto restore = [old = fileSizeLimit(4)] { setrlimit(RLIMIT_FSIZE, &old); };
+        f.w().menuCom[2]->trigger();
+        restore();
+        QCOMPARE(f.fake.dialogs.messageTexts(), QStringList {"Failed to save com settings"});
+        QCOMPARE(readFile(QStringLiteral("kestrin.ini")), QByteArray("COM1:9600,N,8,1"));
+        f.w().menuCom[2]->trigger();
+        QCOMPARE(readFile(QStringLiteral("kestrin.ini")), QByteArray("COM2:9600,N,8,1"));
     }
 
     void missingPortClosesTheOpenOneAndClosingDeletesTheFile()
