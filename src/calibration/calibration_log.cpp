@@ -1,8 +1,10 @@
 // The technician's record of calibrations: the window gathers what each
-// store, refusal and undo was about and appends it to the record file.
+// store, refusal and undo was about and hands it to the journal, which
+// numbers it and puts it on the disk at once.
 
 #include "shell/main_window.h"
 
+#include "calibration/calibration_journal.h"
 #include "platform/serial_port.h"
 
 #include <QDir>
@@ -10,15 +12,19 @@
 #include <QLineEdit>
 #include <QStatusBar>
 
-namespace {
+CalibrationJournal &MainWindow::journal()
+{
+    // Made at its first row: the start-up has no use for it.
+    if (!m_journal) {
+        const QString folder = m_desktop.dataFolder();
+        m_journal = std::make_unique<CalibrationJournal>(
+            folder.isEmpty() ? QString() : QDir(folder).filePath(recordFileName));
+    }
+    return *m_journal;
+}
 
-constexpr qsizetype asLeftReadings = 5;
-
-} // namespace
-
-void MainWindow::recordCalibration(CalibrationKind kind, const QString &beforeT,
-                                   const QString &beforeR, const QString &afterT,
-                                   const QString &afterR)
+void MainWindow::recordCalibration(CalibrationKind kind, const StoreResult &result,
+                                   const QString &afterT, const QString &afterR)
 {
     CalibrationEvent e;
     e.time = m_clock.now();
@@ -29,11 +35,24 @@ void MainWindow::recordCalibration(CalibrationKind kind, const QString &beforeT,
     }
     e.version = m_transmitterVersion;
     e.kind = kind;
-    e.result = m_storeResult;
-    if (kind == CalibrationKind::Zero || kind == CalibrationKind::Span) {
+    e.result = result;
+    switch (kind) {
+    case CalibrationKind::Zero:
+    case CalibrationKind::Span:
         e.samples = SampleCount;
         e.stability = m_runStability;
         e.trace = m_runTrace;
+        e.beforeT = kind == CalibrationKind::Zero ? PreviousT0 : PreviousTS;
+        e.beforeR = kind == CalibrationKind::Zero ? PreviousR0 : PreviousRS;
+        break;
+    case CalibrationKind::UndoZero:
+        // The transmitter holds what this session's last zero stored, if it
+        // stored anything.
+        std::tie(e.beforeT, e.beforeR) = journal().valuesLeftBy(CalibrationKind::Zero);
+        break;
+    case CalibrationKind::UndoSpan:
+        std::tie(e.beforeT, e.beforeR) = journal().valuesLeftBy(CalibrationKind::Span);
+        break;
     }
     e.spanGas = SpanGasConcentration->text();
     e.corrected = CorrectedConcentration->text();
@@ -43,88 +62,27 @@ void MainWindow::recordCalibration(CalibrationKind kind, const QString &beforeT,
     e.pressureShown = PressureText->text();
     e.pressureUnit = PressureLabel->text();
     e.pressureHectopascal = Pressure;
-    e.beforeT = beforeT;
-    e.beforeR = beforeR;
     e.afterT = afterT;
     e.afterR = afterR;
-
-    // Numbers go on from the record's last one, so an "as left" row finds its
-    // event even across sessions.
-    const QString folder = m_desktop.dataFolder();
-    if (m_lastEventNumber < 0)
-        m_lastEventNumber
-            = folder.isEmpty() ? 0 : lastEventNumber(QDir(folder).filePath(recordFileName));
-    e.number = ++m_lastEventNumber;
-    m_calibrations << e;
-    writeRecordLine(calibrationRow(e));
-    forgetSupersededCalibrations();
-
-    if (m_asLeft.open && m_asLeft.event < 0 && e.result.outcome == StoreResult::Outcome::Stored) {
-        m_asLeft.event = m_calibrations.size() - 1;
-        m_calibrations.last().asLeft = m_asLeft.readings;
-        // The readings may all have come behind the store's box.
-        if (m_asLeft.readings.size() >= asLeftReadings)
-            finishAsLeft();
-    }
-}
-
-void MainWindow::forgetSupersededCalibrations()
-{
-    // The report and the undo need each kind's latest calibration and the
-    // undos after it; older ones are in the record file, not in memory, so a
-    // window left open for weeks does not grow.
-    for (const CalibrationKind kind : {CalibrationKind::Zero, CalibrationKind::Span}) {
-        const CalibrationKind undo
-            = kind == CalibrationKind::Zero ? CalibrationKind::UndoZero : CalibrationKind::UndoSpan;
-        qsizetype latest = -1;
-        for (qsizetype i = 0; i < m_calibrations.size(); ++i)
-            if (m_calibrations[i].kind == kind)
-                latest = i;
-        for (qsizetype i = latest - 1; i >= 0; --i) {
-            if (m_calibrations[i].kind != kind && m_calibrations[i].kind != undo)
-                continue;
-            m_calibrations.removeAt(i);
-            if (m_asLeft.event == i)
-                m_asLeft.event = -1;
-            else if (m_asLeft.event > i)
-                --m_asLeft.event;
-        }
-    }
+    showRecordProblem(journal().add(e));
 }
 
 void MainWindow::noteAsLeftReading(double ppm)
 {
-    if (!m_asLeft.open || m_asLeft.readings.size() >= asLeftReadings)
-        return;
-    m_asLeft.readings << ppm;
-    m_asLeft.time = m_clock.now();
-    if (m_asLeft.event < 0)
-        return;
-    m_calibrations[m_asLeft.event].asLeft = m_asLeft.readings;
-    if (m_asLeft.readings.size() >= asLeftReadings)
-        finishAsLeft();
+    if (m_journal)
+        showRecordProblem(m_journal->noteReading(ppm, m_clock.now()));
 }
 
 void MainWindow::finishAsLeft()
 {
-    const AsLeft taken = std::exchange(m_asLeft, {});
-    if (taken.event < 0 || taken.readings.isEmpty())
-        return;
-    CalibrationEvent &e = m_calibrations[taken.event];
-    e.asLeft = taken.readings;
-    e.asLeftTime = taken.time;
-    writeRecordLine(asLeftRow(e));
+    if (m_journal)
+        showRecordProblem(m_journal->finishAsLeft());
 }
 
-void MainWindow::writeRecordLine(const QString &line)
+void MainWindow::showRecordProblem(bool written)
 {
-    const QString folder = m_desktop.dataFolder();
-    const QString path = folder.isEmpty() ? QString() : QDir(folder).filePath(recordFileName);
-    if ((!path.isEmpty() && appendToRecord(path, line)) || m_recordFailed)
-        return;
-    // Once, and out of the calibration's way: the calibration itself went on.
-    m_recordFailed = true;
-    statusBar()->showMessage(QStringLiteral("The calibration record could not be written to %1")
-                                 .arg(path.isEmpty() ? QStringLiteral("the application-data folder")
-                                                     : QDir::toNativeSeparators(path)));
+    // Out of the calibration's way: the calibration itself went on, and the
+    // row waits for the next one.
+    if (!written)
+        statusBar()->showMessage(m_journal->problem());
 }

@@ -3,9 +3,6 @@
 #include "shell/leading_number.h"
 #include "shell/number_format.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 
 #include <algorithm>
 
@@ -192,34 +189,4 @@ QString asLeftRow(const CalibrationEvent &e)
     for (int i = 0; i < asLeftColumns; ++i)
         fields << (i < e.asLeft.size() ? plainDecimalText(e.asLeft[i]) : QString());
     return joined(fields);
-}
-
-bool appendToRecord(const QString &path, const QString &line)
-{
-    const QFileInfo info(path);
-    if (!QDir().mkpath(info.absolutePath()))
-        return false;
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
-        return false;
-    QByteArray bytes;
-    if (file.size() == 0)
-        bytes = calibrationRecordHeader().toUtf8() + '\n';
-    bytes += line.toUtf8() + '\n';
-    const bool written = file.write(bytes) == bytes.size() && file.flush();
-    file.close();
-    return written && file.error() == QFileDevice::NoError;
-}
-
-int lastEventNumber(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return 0;
-    int last = 0;
-    while (!file.atEnd()) {
-        const QByteArray line = file.readLine();
-        last = std::max(last, line.left(line.indexOf(',')).toInt());
-    }
-    return last;
 }

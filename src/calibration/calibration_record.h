@@ -94,10 +94,3 @@ QString asLeftRow(const CalibrationEvent &event);
 
 // Date, time and offset from UTC: "2026-12-06T14:05:00+01:00".
 QString isoTimeWithOffset(const QDateTime &time);
-
-// Appends one line to the record at `path`, creating its folder, and the
-// header line when the file is new or empty. The file is opened, appended,
-// flushed and closed for every line, so a crash loses nothing written.
-bool appendToRecord(const QString &path, const QString &line);
-// The highest event number in the record at `path`; 0 when there is none.
-int lastEventNumber(const QString &path);

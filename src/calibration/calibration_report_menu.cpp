@@ -3,6 +3,7 @@
 
 #include "shell/main_window.h"
 
+#include "calibration/calibration_journal.h"
 #include "calibration/calibration_report.h"
 #include "link/command_set.h"
 #include "platform/printer.h"
@@ -15,10 +16,10 @@ void MainWindow::menuCalibrationReport_Click()
 {
     if (refusedDuringCalibration())
         return;
-    const bool calibrated
-        = std::any_of(m_calibrations.begin(), m_calibrations.end(), [](const auto &e) {
-              return e.kind == CalibrationKind::Zero || e.kind == CalibrationKind::Span;
-          });
+    const QList<CalibrationEvent> events = m_journal ? m_journal->events() : QList<CalibrationEvent>();
+    const bool calibrated = std::any_of(events.begin(), events.end(), [](const auto &e) {
+        return e.kind == CalibrationKind::Zero || e.kind == CalibrationKind::Span;
+    });
     if (!calibrated) {
         report(QStringLiteral("No calibration has been recorded in this session."), false);
         return;
@@ -45,7 +46,7 @@ void MainWindow::menuCalibrationReport_Click()
     }
 
     const std::optional<CalibrationReport> page = calibrationReport(
-        m_calibrations, {m_clock.now(), TransmitterTypeAndSerial, m_transmitterVersion});
+        events, {m_clock.now(), TransmitterTypeAndSerial, m_transmitterVersion});
     const PrintOutcome outcome = m_printer.printReport(*page);
     if (outcome.result == PrintOutcome::Result::Saved)
         report(QStringLiteral("The calibration report has been saved in") + CommandTerminator

@@ -67,7 +67,6 @@ void MainWindow::takeSample()
         NewT0 = plainDecimalText(TxMean);
         NewR0 = plainDecimalText(RxMean);
         StoreZeroPoint(NewT0, NewR0);
-        recordCalibration(CalibrationKind::Zero, PreviousT0, PreviousR0, NewT0, NewR0);
         menuUndoZeroCalibration->setEnabled(true);
     } else {
         endSpanRun();

@@ -122,25 +122,23 @@ void MainWindow::endSpanRun()
     if (const auto *problem = std::get_if<SpanProblem>(&result)) {
         // Nothing reaches the transmitter; it keeps its span point.
         const QString reason = problemText(*problem, correctedText, TransmitterSpan);
+        recordCalibration(CalibrationKind::Span, {StoreResult::Outcome::Refused, reason}, {}, {});
         report(QStringLiteral("Span point not stored.") + CommandTerminator + reason);
-        m_storeResult = {StoreResult::Outcome::Refused, reason};
-        recordCalibration(CalibrationKind::Span, PreviousTS, PreviousRS, {}, {});
     } else {
         NewTS = plainDecimalText(std::get<double>(result));
         StoreSpanPoint(NewTS, NewRS);
-        recordCalibration(CalibrationKind::Span, PreviousTS, PreviousRS, NewTS, NewRS);
     }
     menuUndoSpanCalibration->setEnabled(true);
 }
 
-void MainWindow::StoreSpanPoint(QString &ts, QString &rs)
+void MainWindow::StoreSpanPoint(QString &ts, QString &rs, CalibrationKind kind)
 {
-    storePoint(Transmitter::SpanTS.command, ts, Transmitter::SpanRS.command, rs,
+    storePoint(kind, Transmitter::SpanTS.command, ts, Transmitter::SpanRS.command, rs,
                QStringLiteral("Span Point Set And Saved"));
 }
 
 void MainWindow::menuUndoSpanCalibration_Click()
 {
     undoPoint(QStringLiteral("Undo Span Calibration? Please Confirm!"), menuUndoSpanCalibration,
-              CalibrationKind::UndoSpan, [this] { StoreSpanPoint(PreviousTS, PreviousRS); });
+              [this] { StoreSpanPoint(PreviousTS, PreviousRS, CalibrationKind::UndoSpan); });
 }

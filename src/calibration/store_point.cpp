@@ -24,15 +24,20 @@ bool isStorableValue(const QString &wholeNumber)
 
 } // namespace
 
-void MainWindow::storePoint(QByteArrayView firstCommand, QString &first,
+void MainWindow::storePoint(CalibrationKind kind, QByteArrayView firstCommand, QString &first,
                             QByteArrayView secondCommand, QString &second,
                             const QString &doneMessage)
 {
     // The readings after the previous store stop here: this one changes them.
     finishAsLeft();
     using Outcome = StoreResult::Outcome;
+    // Every end has its row in the record before its box: a box may stand for
+    // hours, and the program may not outlive it.
+    const auto record = [&](Outcome outcome, const QString &detail) {
+        recordCalibration(kind, {outcome, detail}, first, second);
+    };
     if (!m_port.isOpen()) {
-        m_storeResult = {Outcome::PortClosed, {}};
+        record(Outcome::PortClosed, {});
         report(QStringLiteral("Com port not open"));
         return;
     }
@@ -43,7 +48,7 @@ void MainWindow::storePoint(QByteArrayView firstCommand, QString &first,
     if (!isStorableValue(first) || !isStorableValue(second)) {
         const QString reason = QStringLiteral("The new values are outside what the transmitter "
                                               "can hold (-99999 to 999999).");
-        m_storeResult = {Outcome::Refused, reason};
+        record(Outcome::Refused, reason);
         setStatus(QStringLiteral("Parameters not stored"), StatusColour::Red);
         report(reason + CommandTerminator + QStringLiteral("Nothing has been sent."));
         CancelButton_Click();
@@ -61,13 +66,13 @@ void MainWindow::storePoint(QByteArrayView firstCommand, QString &first,
     // transmitter never took.
     const LinkFailure failure {
         [&] {
-            m_storeResult = {Outcome::NotAnswered, QString::fromLatin1(command)};
+            record(Outcome::NotAnswered, QString::fromLatin1(command));
             setStatus(QStringLiteral("Transmitter Not Responding, Check Com and Cables"),
                       StatusColour::Red);
             CancelButton_Click();
         },
         [&] {
-            m_storeResult = {Outcome::Rejected, QString::fromLatin1(command)};
+            record(Outcome::Rejected, QString::fromLatin1(command));
             busy.release();
             setStatus(QStringLiteral("Parameters not stored"), StatusColour::Red);
             report(QStringLiteral("The transmitter rejected the parameters!") + CommandTerminator
@@ -92,10 +97,9 @@ void MainWindow::storePoint(QByteArrayView firstCommand, QString &first,
     if (!sendOrFail(sent(Transmitter::command(Transmitter::NoTest)), Transmitter::NoTestTimeout,
                     {failure.silent, {}}))
         return;
-    m_storeResult = {Outcome::Stored, {}};
     // The readings from now on show what the store left; those behind the
     // box below count too.
-    m_asLeft.open = true;
+    record(Outcome::Stored, {});
 
     // The normal pointer comes back before the box, so the technician does
     // not click OK under an hourglass.
@@ -103,7 +107,7 @@ void MainWindow::storePoint(QByteArrayView firstCommand, QString &first,
     report(doneMessage, false);
 }
 
-void MainWindow::undoPoint(const QString &question, QAction *undoItem, CalibrationKind kind,
+void MainWindow::undoPoint(const QString &question, QAction *undoItem,
                            const std::function<void()> &store)
 {
     if (!m_port.isOpen()) {
@@ -112,22 +116,7 @@ void MainWindow::undoPoint(const QString &question, QAction *undoItem, Calibrati
     }
     if (!confirm(question, MessageIcon::Question))
         return;
-    // The transmitter holds what this session's last calibration of the kind
-    // stored, if it stored anything.
-    const CalibrationKind calibrated
-        = kind == CalibrationKind::UndoZero ? CalibrationKind::Zero : CalibrationKind::Span;
-    QString beforeT, beforeR;
-    for (const CalibrationEvent &event : m_calibrations) {
-        if (event.kind != calibrated)
-            continue;
-        const bool stored = event.result.outcome == StoreResult::Outcome::Stored;
-        beforeT = stored ? event.afterT : QString();
-        beforeR = stored ? event.afterR : QString();
-    }
     store();
-    const bool zero = kind == CalibrationKind::UndoZero;
-    recordCalibration(kind, beforeT, beforeR, zero ? PreviousT0 : PreviousTS,
-                      zero ? PreviousR0 : PreviousRS);
     // One undo per run, whatever the store achieved.
     undoItem->setEnabled(false);
     if (send(Transmitter::command(Transmitter::NoTest), Transmitter::NoTestTimeout)

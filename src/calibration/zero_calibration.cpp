@@ -25,14 +25,14 @@ void MainWindow::ZeroButton_Click()
     startRun(RunKind::Zero);
 }
 
-void MainWindow::StoreZeroPoint(QString &t0, QString &r0)
+void MainWindow::StoreZeroPoint(QString &t0, QString &r0, CalibrationKind kind)
 {
-    storePoint(Transmitter::ZeroT0.command, t0, Transmitter::ZeroR0.command, r0,
+    storePoint(kind, Transmitter::ZeroT0.command, t0, Transmitter::ZeroR0.command, r0,
                QStringLiteral("Zero Point Set And Saved"));
 }
 
 void MainWindow::menuUndoZeroCalibration_Click()
 {
     undoPoint(QStringLiteral("Undo Zero Calibration? Please Confirm!"), menuUndoZeroCalibration,
-              CalibrationKind::UndoZero, [this] { StoreZeroPoint(PreviousT0, PreviousR0); });
+              [this] { StoreZeroPoint(PreviousT0, PreviousR0, CalibrationKind::UndoZero); });
 }

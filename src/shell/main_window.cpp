@@ -1,5 +1,6 @@
 #include "main_window.h"
 
+#include "calibration/calibration_journal.h"
 #include "calibration/stability_panel.h"
 #include "link/line_monitor.h"
 #include "link/recording_port.h"

@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 
+class CalibrationJournal;
 class Frame;
 class LineMonitor;
 class RecordingSerialPort;
@@ -155,11 +156,12 @@ public:
     void CancelButton_Click();
     void menuNumberOfSamples_Click();
     void ZeroButton_Click();
-    // Replace their arguments by their whole-number texts before sending them.
-    void StoreZeroPoint(QString &t0, QString &r0);
+    // Replace their arguments by their whole-number texts before sending them;
+    // `kind` says for the record whether a run's result or an undo is stored.
+    void StoreZeroPoint(QString &t0, QString &r0, CalibrationKind kind = CalibrationKind::Zero);
     void menuUndoZeroCalibration_Click();
     void SpanButton_Click();
-    void StoreSpanPoint(QString &ts, QString &rs);
+    void StoreSpanPoint(QString &ts, QString &rs, CalibrationKind kind = CalibrationKind::Span);
     void menuUndoSpanCalibration_Click();
     void menuCalibrationReport_Click();
 
@@ -271,21 +273,23 @@ private:
     void endSpanRun();
     // The run's progress bar and stability figures, from the run's own values.
     void showRunProgress();
-    void storePoint(QByteArrayView firstCommand, QString &first, QByteArrayView secondCommand,
-                    QString &second, const QString &doneMessage);
-    void undoPoint(const QString &question, QAction *undoItem, CalibrationKind kind,
+    // Writes the pair and saves it; the record has its row before any box.
+    void storePoint(CalibrationKind kind, QByteArrayView firstCommand, QString &first,
+                    QByteArrayView secondCommand, QString &second, const QString &doneMessage);
+    void undoPoint(const QString &question, QAction *undoItem,
                    const std::function<void()> &store);
     // The record of calibrations: one row per store tried or refused and per
-    // undo, the transmitter's values before and the ones written after.
-    void recordCalibration(CalibrationKind kind, const QString &beforeT, const QString &beforeR,
-                           const QString &afterT, const QString &afterR);
+    // undo, written before the box that tells the technician of it.
+    CalibrationJournal &journal();
+    void recordCalibration(CalibrationKind kind, const StoreResult &result, const QString &afterT,
+                           const QString &afterR);
     // The readings after a store, for its "as left" row; the row is written
     // at the fifth, or with fewer when a run starts, another store comes or
     // the window closes.
     void noteAsLeftReading(double ppm);
     void finishAsLeft();
-    void forgetSupersededCalibrations();
-    void writeRecordLine(const QString &line);
+    // In the status bar when a row could not be written yet.
+    void showRecordProblem(bool written);
     // Asks a query and keeps its value as whole-number text; on no reply or
     // another reply reports and gives false.
     bool fetchValue(const Transmitter::Query &query, QString &value, const QString &wrongReply);
@@ -303,16 +307,7 @@ private:
     bool m_runComplete = false; // the run has taken its last sample
     RunStability m_runStability;
     RunTrace m_runTrace; // the concentrations reported during the run
-    StoreResult m_storeResult; // of the last store tried
-    QList<CalibrationEvent> m_calibrations; // this session's record
-    int m_lastEventNumber = -1; // -1 until read from the record file
-    bool m_recordFailed = false; // said once per session
-    struct AsLeft {
-        bool open = false; // a store succeeded and its readings are being taken
-        qsizetype event = -1; // in m_calibrations, once recorded
-        QList<double> readings;
-        QDateTime time;
-    } m_asLeft;
+    std::unique_ptr<CalibrationJournal> m_journal; // made at its first row
     QString m_transmitterVersion; // as "VER" answered, once asked
     QString m_parameterFileName; // the file dialog starts with the last one chosen
     QActionGroup *m_pressureUnits = nullptr; // the Units menu's two groups

@@ -5,7 +5,11 @@
 #include "calibration_fixture.h"
 #include "platform/qt_printer.h"
 
+#include <QApplication>
 #include <QProcess>
+#include <QThread>
+
+#include <cstdio>
 #include <QRegularExpression>
 #include <QStatusBar>
 
@@ -62,18 +66,75 @@ private slots:
         QVERIFY(f.w().statusBar()->currentMessage().isEmpty());
     }
 
-    void anUnwritableRecordIsToldOnceAndTheCalibrationGoesOn()
+    void everyRowIsOnDiskBeforeItsBoxShows()
+    {
+        CalibrationFixture f;
+        const QString path = f.fake.desktop.dataFolder() + QStringLiteral("/calibrations.csv");
+        QStringList seen; // each box's first line and the record's last row then
+        f.fake.dialogs.whileOpen = [&](const ShownBox &box) {
+            if (box.buttons != MessageButtons::Ok)
+                return; // a question before the run
+            const QStringList rows = QString::fromUtf8(readFile(path)).split(u'\n');
+            const QStringList last = rows.size() > 1 ? rows[rows.size() - 2].split(u',') : QStringList();
+            seen << box.text.section(u'\r', 0, 0) + QStringLiteral(" | ") + last.mid(6, 2).join(u',');
+        };
+        calibrate(f, f.w().ZeroButton, 20000, 30000, 0, {0});
+        f.script("R020000", ScriptedTransmitter::frame("R020000", "ERROR"));
+        calibrate(f, f.w().ZeroButton, 20000, 30000, 0, {0});
+        f.w().SpanButton->click();
+        f.enter({"S=none"}); // refused at the end of the run
+        f.poll();
+        QCOMPARE(seen, QStringList({"Zero Point Set And Saved | zero,stored",
+                                    "The transmitter rejected the parameters! | zero,rejected: R020000",
+                                    "Span point not stored. | span,\"refused: The corrected span gas "
+                                    "concentration (0 ppm) cannot be used for a span calibration. "
+                                    "Check the span gas"}));
+    }
+
+    void aStoreKilledAtItsBoxIsInTheRecord()
+    {
+        // A power cut or a crash while "Zero Point Set And Saved" stands.
+        QTemporaryDir dir;
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("KESTRIN_STORE_AND_WAIT"), dir.path());
+        env.insert(QStringLiteral("TMPDIR"), dir.path()); // the child's own folders go too
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(), {});
+        QByteArray said;
+        while (!said.contains("box up") && child.waitForReadyRead(20000))
+            said += child.readAllStandardOutput();
+        QVERIFY2(said.contains("box up: Zero Point Set And Saved"), said.constData());
+        child.kill();
+        QVERIFY(child.waitForFinished(5000));
+        QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+        const QStringList rows = QString::fromUtf8(readFile(dir.filePath("calibrations.csv")))
+                                     .split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(rows.size(), 2);
+        QVERIFY2(rows[1].startsWith(u"1,calibration,") && rows[1].contains(u",zero,stored,"),
+                 qPrintable(rows[1]));
+        QVERIFY(rows[1].contains(u",30000,20000,30000,20000,"));
+    }
+
+    void aRowThatCannotBeWrittenWaitsAndIsTold()
     {
         CalibrationFixture f;
         writeFile(QStringLiteral("not-a-folder"), "");
         f.fake.desktop.dataFolderPath = QDir::current().absoluteFilePath("not-a-folder/kestrin");
         calibrate(f, f.w().ZeroButton, 20000, 30000, 0, {0});
         const QString told = f.w().statusBar()->currentMessage();
-        QVERIFY2(told.startsWith("The calibration record could not be written"), qPrintable(told));
-        f.w().statusBar()->clearMessage();
-        calibrate(f, f.w().ZeroButton, 20000, 30000, 0, {0});
-        QVERIFY(f.w().statusBar()->currentMessage().isEmpty());
-        QCOMPARE(f.fake.dialogs.messageTexts().count("Zero Point Set And Saved"), 2);
+        QVERIFY2(told.startsWith("The calibration record could not be written to "
+                                 + QDir::toNativeSeparators(f.fake.desktop.dataFolderPath)),
+                 qPrintable(told));
+        QCOMPARE(f.fake.dialogs.messageTexts().filter(u"Saved"), QStringList("Zero Point Set And Saved"));
+        // The folder can be made again: the waiting row goes in first.
+        QVERIFY(QFile::remove(QStringLiteral("not-a-folder")));
+        calibrate(f, f.w().ZeroButton, 20000, 30000, 0, {5});
+        const QStringList rows = record(f.fake.desktop.dataFolderPath).split(u'\n');
+        QVERIFY(rows[1].startsWith(u"1,calibration,<time>,COM1"));
+        QVERIFY(rows[1].endsWith(u",0.0,,,,,"));
+        QVERIFY(rows[2].startsWith(u"2,calibration,<time>,COM1"));
+        QVERIFY(rows[2].endsWith(u",5.0,,,,,"));
     }
 
     void reportShowsTheCalibrationsAgainstTheAppliedGas()
@@ -149,5 +210,35 @@ private slots:
     }
 };
 
-QTEST_MAIN(CalibrationRecordTest)
+// The child of aStoreKilledAtItsBoxIsInTheRecord: a zero run that stops at
+// its end-of-run box and says so, to be killed there.
+static int storeAndWaitAtTheBox(const QString &dataFolder)
+{
+    CalibrationFixture f;
+    f.fake.desktop.dataFolderPath = dataFolder;
+    f.fake.dialogs.whileOpen = [](const ShownBox &box) {
+        if (box.buttons != MessageButtons::Ok)
+            return;
+        std::printf("box up: %s\n", qPrintable(box.text));
+        std::fflush(stdout);
+        for (;;)
+            QThread::sleep(1);
+    };
+    f.w().NumberOfSamples = 1;
+    f.transmitter.setReading(20000, 30000, 0, 0);
+    f.w().ZeroButton->click();
+    f.poll();
+    return 1; // not reached
+}
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    const QString child = qEnvironmentVariable("KESTRIN_STORE_AND_WAIT");
+    if (!child.isEmpty())
+        return storeAndWaitAtTheBox(child);
+    CalibrationRecordTest test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_calibration_record.moc"
