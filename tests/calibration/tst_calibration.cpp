@@ -131,6 +131,18 @@ private slots:
                  QStringLiteral("1127.5"));
     }
 
+    void cancelledNumberOfSamplesKeepsTheNumber()
+    {
+        CalibrationFixture f;
+        f.fake.dialogs.inputAnswers << QString(); // Cancel, or OK on an emptied entry
+        f.w().menuNumberOfSamples->trigger();
+        f.w().ZeroButton->click();
+        f.polls(2);
+        QCOMPARE(f.w().Status->text(),
+                 QStringLiteral("Sampling data for Zero Calibration (Sample 2 of  100)"));
+        QVERIFY(!f.fake.port.written.contains("SAVE"));
+    }
+
     void startNeedsTheTransmittersParameters_data()
     {
         QTest::addColumn<QByteArray>("command");

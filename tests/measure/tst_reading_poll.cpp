@@ -3,6 +3,7 @@
 
 #include "measure/reading_record.h"
 #include "measure/trend_view.h"
+#include "shell/frame.h"
 #include "window_fixture.h"
 
 #include <QAction>
@@ -81,6 +82,36 @@ private slots:
                                              : QStringLiteral("Serial Connection OK"));
         QCOMPARE(statusColour(f.w().Status), lowIr ? 255 : 0);
         QCOMPARE(f.fake.desktop.beeps, lowIr ? 1 : 0);
+    }
+
+    void readoutCaptionsStandBesideTheirValues()
+    {
+        LinkedWindowFixture f;
+        f.startLinked();
+        f.w().show();
+        f.transmitter.setReading(20001, 30002, 403, 399);
+        f.poll();
+        f.w().StatusFrame_DblClick();
+        // Each value as the technician reads it: the caption to its left on
+        // the same line, then the value.
+        const QList<QLabel *> labels = f.w().StatusFrame->findChildren<QLabel *>();
+        QStringList read;
+        for (QLabel *value : labels) {
+            if (!value->isVisible() || value->text().endsWith(u'=') || value == f.w().Status)
+                continue;
+            QLabel *caption = nullptr;
+            for (QLabel *c : labels) {
+                const QRect r = c->geometry();
+                if (c->isVisible() && c->text().endsWith(u'=')
+                    && qAbs(r.center().y() - value->geometry().center().y()) < 3
+                    && r.right() < value->geometry().left()
+                    && (!caption || r.right() > caption->geometry().right()))
+                    caption = c;
+            }
+            read << (caption ? caption->text() : QStringLiteral("?")) + u' ' + value->text();
+        }
+        read.sort();
+        QCOMPARE(read, QStringList({"Rx = 20001", "Tx = 30002", "avg = 399", "ppm = 403"}));
     }
 
     void pollRunsTwoSecondsAfterEachExchangeAndRecovers()

@@ -135,6 +135,11 @@ private slots:
         QCOMPARE(dialogs.input(QStringLiteral("Samples?"), QStringLiteral("Number Of Samples"),
                                QStringLiteral("100")),
                  QStringLiteral("10"));
+        // Cancel is no answer, whatever the box offered.
+        whenTheBoxIsUp([&](QWidget *box) { static_cast<QDialog *>(box)->reject(); });
+        QCOMPARE(dialogs.input(QStringLiteral("Relay ON Level"), QStringLiteral("Realy Settings"),
+                               QStringLiteral("501")),
+                 QString());
         whenTheBoxIsUp([&](QWidget *box) {
             titles << box->windowTitle();
             static_cast<QMessageBox *>(box)->button(QMessageBox::Cancel)->click();
