@@ -1,0 +1,177 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <optional>
+
+// Whether a zero or span run averaged a settled, plausible gas on a healthy
+// sensor, worked out from the readings alone so the window only feeds it.
+//
+// The judgement looks at the transmitter's instant concentration (the third
+// field of the "X" record), not at its averaged one: the averaged value is the
+// mean of the last four one-second conversions, so two readings polled two
+// seconds apart share half of their conversions. Samples that overlap like
+// that are not independent, and the noise measured between them would come
+// out too small, so a settled gas would look like a drifting one.
+
+// A figure with its standard error.
+struct Estimate {
+    double value = 0;
+    double standardError = 0;
+};
+
+// The readings of one run, one at a time. Keeps sums, not samples, so a run of
+// any length costs the same memory.
+class ReadingSeries {
+public:
+    // The two half-means need to know where the middle of the run will be;
+    // readings past the planned count join the second half.
+    explicit ReadingSeries(int plannedCount);
+
+    void add(double seconds, double rx, double ppm);
+
+    int plannedCount() const { return m_plannedCount; }
+    int count() const { return m_count; }
+    double mean() const { return m_meanPpm; }
+    // Divided by n - 1; none below two readings.
+    std::optional<double> standardDeviation() const;
+    double durationSeconds() const { return m_count > 0 ? m_lastSeconds - m_firstSeconds : 0; }
+
+    // The reading-to-reading noise: half the mean square of successive
+    // differences. A slow trend or a single step hardly enters it, whereas
+    // the spread about the mean (or about a line) swells with both and would
+    // hide the very change it is meant to measure. None below two readings.
+    std::optional<double> noise() const;
+    // How many degrees of freedom a sample standard deviation would need to
+    // be as certain as noise() is (2(n-1)^2 / (3n-4) for independent
+    // readings): the noise estimate of ten readings is worth about six.
+    double noiseDegreesOfFreedom() const;
+
+    // Least-squares slope over time, ppm per minute, its standard error from
+    // noise(). None below two readings or while they share one time.
+    std::optional<Estimate> slopePerMinute() const;
+    // Second-half mean minus first-half mean, its standard error from
+    // noise(). None until both halves hold a reading.
+    std::optional<Estimate> halfStep() const;
+    double firstHalfMean() const { return m_firstHalf.mean; }
+    double secondHalfMean() const { return m_secondHalf.mean; }
+
+    // Readings with the IR-signal warning (0 < Rx < 1000).
+    int weakSignalCount() const { return m_weakSignals; }
+
+private:
+    struct Half {
+        int count = 0;
+        double mean = 0;
+    };
+
+    int m_plannedCount = 0;
+    int m_count = 0;
+    int m_weakSignals = 0;
+    double m_firstSeconds = 0;
+    double m_lastSeconds = 0;
+    double m_lastPpm = 0;
+    double m_successiveSquares = 0;
+    double m_meanSeconds = 0;
+    double m_meanPpm = 0;
+    double m_secondsSquares = 0; // sum of squared deviations of the times
+    double m_ppmSquares = 0; // ... of the readings
+    double m_products = 0; // sum of the products of both deviations
+    Half m_firstHalf;
+    Half m_secondHalf;
+};
+
+// How far a calibration may be out before the run is questioned: a fixed part
+// for the zero, where readings clip at 0 and sit a few ppm high, and a part
+// proportional to the gas.
+struct Tolerance {
+    double ppm = 50;
+    double percent = 5;
+};
+double toleranceAt(const Tolerance &tolerance, double appliedPpm);
+
+// Whether the readings moved during a series by more than noise, and by enough
+// to matter. One test for a calibration run and for the idle display.
+struct Settledness {
+    std::optional<Estimate> trend; // ppm per minute
+    std::optional<Estimate> step; // second-half mean minus first-half mean
+    double firstHalfMean = 0;
+    double secondHalfMean = 0;
+    double criticalValue = 0; // the k that |figure| / standard error must exceed
+    double floorPpm = 0; // the least change over the series worth questioning
+    bool trendQuestioned = false;
+    bool stepQuestioned = false;
+
+    bool settled() const { return !trendQuestioned && !stepQuestioned; }
+};
+
+// A change is questioned when it is both more than k standard errors (k for a
+// two-sided 0.2 % chance of noise alone passing it, from Student's t at
+// noiseDegreesOfFreedom()) and more than floorFraction of the tolerance over
+// the series (the trend as slope times duration).
+inline constexpr double settlednessFloorFraction = 0.4;
+Settledness testSettledness(const ReadingSeries &series, double tolerancePpm);
+
+// The value of Student's t that noise alone exceeds (either way) in 0.2 % of
+// series, at any degrees of freedom from 1 up.
+double criticalT(double degreesOfFreedom);
+
+struct RunJudgement {
+    Settledness settledness;
+    bool settled = false;
+    double asFoundPpm = 0; // the run's mean reading
+    double appliedPpm = 0;
+    double differencePpm = 0; // as found minus applied
+    double tolerancePpm = 0;
+    bool plausible = false; // |difference| <= tolerance
+    int weakSignalReadings = 0;
+    bool healthy = false; // no reading carried the IR-signal warning
+
+    bool passed() const { return settled && plausible && healthy; }
+    // One sentence per doubt, with its figures, for the technician.
+    QStringList reasons() const;
+    // The same doubts in a few words each, "; " between them, for one CSV field.
+    QString reasonCode() const;
+};
+
+// The applied gas is the zero gas at 0 ppm, otherwise the span gas.
+RunJudgement judgeRun(const ReadingSeries &series, double appliedPpm,
+                      const Tolerance &tolerance = {});
+
+// The idle display's view of the last 30 seconds of readings: whether the gas
+// at the sensor has settled, by the same test as a run.
+class RecentReadings {
+public:
+    static constexpr double windowSeconds = 30.0;
+
+    enum class Verdict { TooFewReadings, Settled, StillChanging };
+
+    explicit RecentReadings(const Tolerance &tolerance = {}) : m_tolerance(tolerance) { }
+
+    // A reading 30 s or more older than the newest drops out.
+    void add(double seconds, double rx, double ppm);
+
+    int count() const { return int(m_readings.size()); }
+    double mean() const;
+    std::optional<double> standardDeviation() const;
+    std::optional<double> driftPerMinute() const;
+    // The run's test on the window, its floor from the tolerance the mean
+    // reading would get as a calibration gas.
+    Settledness settledness() const;
+    // Below three readings the two tests cannot tell a change from noise.
+    Verdict verdict() const;
+    QString verdictText() const; // "settled", "still changing" or ""
+
+private:
+    struct Sample {
+        double seconds;
+        double rx;
+        double ppm;
+    };
+    ReadingSeries series() const;
+
+    Tolerance m_tolerance;
+    std::deque<Sample> m_readings;
+};
