@@ -21,9 +21,10 @@ void MainWindow::createLinkStateDisplay()
     statusBar()->addPermanentWidget(m_linkState);
 
     menuComSettings->setToolTipsVisible(true);
-    // Adapters are plugged in and pulled out while the program runs.
+    // Adapters are plugged in and pulled out while the program runs, so the
+    // tips are made as the menu opens; not at start-up, where listing the
+    // system's ports would only delay the window.
     connect(menuComSettings, &QMenu::aboutToShow, this, &MainWindow::describeComItems);
-    describeComItems();
 }
 
 void MainWindow::describeComItems()

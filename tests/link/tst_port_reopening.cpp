@@ -148,6 +148,9 @@ private slots:
         f.start();
         MainWindow &w = f.w();
         QVERIFY(w.menuComSettings->toolTipsVisible());
+        // The ports are looked up as the menu opens, not at start-up.
+        QVERIFY(w.menuCom[2]->statusTip().isEmpty());
+        emit w.menuComSettings->aboutToShow();
         QCOMPARE(w.menuCom[2]->toolTip(),
                  QStringLiteral("COM2 on /dev/ttyFAKE2 (Fake USB serial, serial number FK2)"));
         QCOMPARE(w.menuCom[2]->statusTip(), w.menuCom[2]->toolTip());
