@@ -58,10 +58,12 @@ std::string parameterText(const TransmitterParameters &p)
 std::string statusText(Transmitter &transmitter, double nowMs)
 {
     const Reading now = transmitter.reading(nowMs);
-    char gasLine[120];
+    const Sensor &sensor = transmitter.sensor();
+    char gasLine[160];
     std::snprintf(gasLine, sizeof gasLine,
-                  "gas %g ppm, IR %s, faults: ", transmitter.sensor().gas(),
-                  transmitter.sensor().weakLamp() ? "low" : "normal");
+                  "gas %g ppm (in the cell %.0f ppm, lag %g s, noise %g %%), IR %s, faults: ",
+                  sensor.gas(), sensor.gasInCell(), sensor.lagSeconds(), sensor.noisePercent(),
+                  sensor.weakLamp() ? "low" : "normal");
     char readingLine[120];
     std::snprintf(readingLine, sizeof readingLine, "reading R %ld T %ld ppm %.0f avg %.0f",
                   now.signals.reference, now.signals.co2, now.instantPpm, now.averagePpm);
@@ -89,8 +91,24 @@ ControlResult runControlCommand(std::string_view line, Transmitter &transmitter,
         const auto ppm = number(word[1], 0.0, 1e6);
         if (!ppm)
             return failed(line);
-        transmitter.sensor().setGas(*ppm);
+        transmitter.sensor().switchGas(*ppm, nowMs);
         return {"ok gas " + std::string(word[1]) + " ppm"};
+    }
+    if (verb == "lag" && word.size() == 2) {
+        const auto seconds = number(word[1], 0.0, 3600.0);
+        if (!seconds)
+            return failed(line);
+        // The gas in the cell so far followed the old time constant.
+        transmitter.sensor().switchGas(transmitter.sensor().gas(), nowMs);
+        transmitter.sensor().setLagSeconds(*seconds);
+        return {"ok lag " + std::string(word[1]) + " s"};
+    }
+    if (verb == "noise" && word.size() == 2) {
+        const auto percent = number(word[1], 0.0, 10.0);
+        if (!percent)
+            return failed(line);
+        transmitter.sensor().setNoisePercent(*percent);
+        return {"ok noise " + std::string(word[1]) + " %"};
     }
     if (verb == "fault" && word.size() == 3 && word[1] == "slow") {
         const auto ms = number(word[2], 0.0, 60000.0);
@@ -142,7 +160,10 @@ ControlResult runControlCommand(std::string_view line, Transmitter &transmitter,
 
 std::string controlHelpText()
 {
-    return "gas PPM          apply a gas of PPM (0 for zero gas)\n"
+    return "gas PPM          apply a gas of PPM (0 for zero gas); it reaches the\n"
+           "                 cell with the lag\n"
+           "lag SECONDS      time constant of the gas reaching the cell (0: at once)\n"
+           "noise PERCENT    detector noise in % of the reference signal\n"
            "fault noreply    take commands, answer nothing\n"
            "fault error      answer ERROR to every command\n"
            "fault garble     shift the data line of X by one place\n"

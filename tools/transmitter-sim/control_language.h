@@ -6,9 +6,9 @@
 #include <string_view>
 
 // The bench operator's side of the simulator: one line of the control
-// language (gas, fault ..., irlow, clear, restart, unplug, replug, status,
-// help, quit) applied
-// to the transmitter. The text is the answer to print, one or more lines.
+// language (gas, lag, noise, fault ..., irlow, clear, restart, unplug, replug,
+// status, help, quit) applied to the transmitter. The text is the answer to
+// print, one or more lines.
 struct ControlResult {
     std::string text;
     bool quit = false;

@@ -62,7 +62,7 @@ ParsedOptions parseOptions(const std::vector<std::string_view> &arguments)
             options.readStdin = false;
         } else if (name == "--seed" || name == "--gas" || name == "--baud" || name == "--slow"
                    || name == "--fault" || name == "--state" || name == "--log"
-                   || name == "--control") {
+                   || name == "--control" || name == "--lag" || name == "--noise") {
             const auto text = value();
             if (!text)
                 break;
@@ -77,6 +77,14 @@ ParsedOptions parseOptions(const std::vector<std::string_view> &arguments)
                 const auto ppm = parsed<double>(*text, 0.0, 1e6);
                 good = ppm.has_value();
                 options.setup.gasPpm = ppm.value_or(0.0);
+            } else if (name == "--lag") {
+                const auto seconds = parsed<double>(*text, 0.0, 3600.0);
+                good = seconds.has_value();
+                options.setup.lagSeconds = seconds.value_or(0.0);
+            } else if (name == "--noise") {
+                const auto percent = parsed<double>(*text, 0.0, 10.0);
+                good = percent.has_value();
+                options.setup.noisePercent = percent;
             } else if (name == "--baud") {
                 const auto baud = parsed<int>(*text, 50, 4000000);
                 good = baud.has_value();
@@ -135,6 +143,10 @@ std::string usageText()
            "\n"
            "  --seed N        seed of the noise and of the reply pieces (default 1)\n"
            "  --gas PPM       gas applied at start (default 400)\n"
+           "  --lag SECONDS   time constant of the gas reaching the cell (default 0:\n"
+           "                  at once)\n"
+           "  --noise PERCENT detector noise in % of the reference signal, on both\n"
+           "                  channels (default 0.015, 3 counts)\n"
            "  --calibrated    start well calibrated (default: zero point 1.5 % off,\n"
            "                  reading about 90 ppm high at 400 ppm)\n"
            "  --state FILE    take the saved parameters from FILE if it exists and write\n"

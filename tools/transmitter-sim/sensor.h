@@ -25,19 +25,37 @@ struct Signals {
     long co2 = 0;
 };
 
-// The optical bench: an applied gas, a lamp that drifts slowly, and detector
-// noise on both channels. The drift scales both channels alike, as a lamp
-// does, so it cancels in the ratio; the noise does not.
+// The optical bench: an applied gas that reaches the cell through a
+// first-order lag, a lamp that drifts slowly, and detector noise on both
+// channels. The drift scales both channels alike, as a lamp does, so it
+// cancels in the ratio; the noise does not.
 class Sensor {
 public:
     static constexpr double nominalReference = 20000.0;
     static constexpr double weakReference = 500.0;
-    static constexpr double noiseCounts = 3.0;
+    // The detector noise of a healthy cell: 3 counts, 0.015 % of the nominal
+    // reference signal, on each channel.
+    static constexpr double defaultNoiseCounts = 3.0;
 
     explicit Sensor(std::uint64_t seed) : m_random(seed) { }
 
+    // The gas applied to the cell's inlet.
     double gas() const { return m_gas; }
-    void setGas(double ppm) { m_gas = ppm; }
+    // The gas in the cell at the time of the last conversion or change.
+    double gasInCell() const { return m_gasInCell; }
+    // A gas that is already in the cell, as at start-up: no lag.
+    void setGas(double ppm) { m_gas = m_gasInCell = ppm; }
+    // A gas switched on at a moment: the cell follows with the lag.
+    void switchGas(double ppm, double nowMs);
+
+    // The cell's time constant; 0 makes every change reach it at once.
+    double lagSeconds() const { return m_lagSeconds; }
+    void setLagSeconds(double seconds) { m_lagSeconds = seconds; }
+    // The detector noise (standard deviation) in % of the nominal reference
+    // signal, the same number of counts on both channels.
+    double noisePercent() const { return m_noiseCounts / nominalReference * 100.0; }
+    void setNoisePercent(double percent) { m_noiseCounts = percent / 100.0 * nominalReference; }
+
     bool weakLamp() const { return m_weakLamp; }
     void setWeakLamp(bool weak) { m_weakLamp = weak; }
     const SensorCurve &curve() const { return m_curve; }
@@ -46,8 +64,14 @@ public:
     Signals sample(double nowMs);
 
 private:
+    void followGas(double nowMs);
+
     SensorCurve m_curve;
     SimRandom m_random;
     double m_gas = 400.0;
+    double m_gasInCell = 400.0;
+    double m_cellAtMs = 0.0;
+    double m_lagSeconds = 0.0;
+    double m_noiseCounts = defaultNoiseCounts;
     bool m_weakLamp = false;
 };

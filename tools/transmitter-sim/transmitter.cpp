@@ -31,6 +31,9 @@ Transmitter::Transmitter(const TransmitterSetup &setup)
       m_characterMs(setup.characterMs), m_working(setup.saved), m_saved(setup.saved)
 {
     m_sensor.setGas(setup.gasPpm);
+    m_sensor.setLagSeconds(setup.lagSeconds);
+    if (setup.noisePercent)
+        m_sensor.setNoisePercent(*setup.noisePercent);
     m_sensor.setWeakLamp(setup.weakLamp);
 }
 

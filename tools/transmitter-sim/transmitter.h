@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +29,8 @@ struct TransmitterSetup {
     std::uint64_t seed = 1;
     TransmitterParameters saved = agedParameters();
     double gasPpm = 400.0;
+    double lagSeconds = 0.0; // the cell's time constant
+    std::optional<double> noisePercent; // unset: the healthy cell's 3 counts
     bool weakLamp = false;
     Faults faults;
     double characterMs = 0.0;
