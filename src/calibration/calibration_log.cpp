@@ -42,6 +42,9 @@ void MainWindow::recordCalibration(CalibrationKind kind, const StoreResult &resu
         e.samples = SampleCount;
         e.stability = m_runStability;
         e.trace = m_runTrace;
+        e.judgement = m_runJudgement;
+        if (m_runOverridden && m_runJudgement && e.result.outcome == StoreResult::Outcome::Stored)
+            e.result.warning = m_runJudgement->reasonCode();
         e.beforeT = kind == CalibrationKind::Zero ? PreviousT0 : PreviousTS;
         e.beforeR = kind == CalibrationKind::Zero ? PreviousR0 : PreviousRS;
         break;

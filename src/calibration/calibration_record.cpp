@@ -87,7 +87,8 @@ QString outcomeText(const StoreResult &result)
     using O = StoreResult::Outcome;
     switch (result.outcome) {
     case O::Stored:
-        return QStringLiteral("stored");
+        return result.warning.isEmpty() ? QStringLiteral("stored")
+                                        : QStringLiteral("stored after warning: ") + result.warning;
     case O::NotAnswered:
         return QStringLiteral("not answered: ") + result.detail;
     case O::Rejected:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "calibration/run_judgement.h"
 #include "calibration/run_stability.h"
 
 #include <QDateTime>
@@ -28,8 +29,16 @@ struct StoreResult {
         Refused, // nothing was sent; `detail` says why
         PortClosed,
     };
+    StoreResult() = default;
+    StoreResult(Outcome outcome, QString detail = {})
+        : outcome(outcome), detail(std::move(detail))
+    {
+    }
+
     Outcome outcome = Outcome::Stored;
     QString detail;
+    // The doubt about the run that the technician overrode to store it.
+    QString warning;
 };
 
 // The concentrations the transmitter reported during a run: their mean over
@@ -69,6 +78,7 @@ struct CalibrationEvent {
     QString afterT, afterR; // what was written (or was to be)
     RunStability stability;
     RunTrace trace;
+    std::optional<RunJudgement> judgement; // of a zero or span run
     QList<double> asLeft; // the first readings after the store (ppm)
     QDateTime asLeftTime; // when the last of them came
 };
@@ -79,8 +89,8 @@ std::optional<double> appliedGas(const CalibrationEvent &event);
 
 // "zero", "span", "undo zero", "undo span".
 QString kindText(CalibrationKind kind);
-// "stored", "not answered: SAVE", "rejected: R020000", "refused: <reason>",
-// "port closed".
+// "stored", "stored after warning: <doubt>", "not answered: SAVE",
+// "rejected: R020000", "refused: <reason>", "port closed".
 QString outcomeText(const StoreResult &result);
 
 // A field as CSV writes it: quoted, with its quotes doubled, when it holds a

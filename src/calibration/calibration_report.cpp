@@ -32,6 +32,16 @@ QString signalLine(const SignalStability &signal)
     return text;
 }
 
+// What the run's judgement found, in a sentence or two: the doubts that were
+// overridden, or what it was that passed.
+QString judgementText(const RunJudgement &j)
+{
+    if (!j.passed())
+        return j.reasons().join(u' ');
+    return QStringLiteral("Settled; as found within the tolerance of %1 ppm")
+        .arg(formatFixed(j.tolerancePpm, 0));
+}
+
 ReportSection section(const CalibrationEvent &e, const CalibrationEvent *undo)
 {
     const bool span = e.kind == CalibrationKind::Span;
@@ -41,6 +51,8 @@ ReportSection section(const CalibrationEvent &e, const CalibrationEvent *undo)
     s.heading = span ? QStringLiteral("Span calibration") : QStringLiteral("Zero calibration");
     s.lines << ReportLine {QStringLiteral("Date"), dateTime(e.time)}
             << ReportLine {QStringLiteral("Result"), outcomeSentence(e.result)};
+    if (e.judgement)
+        s.lines << ReportLine {QStringLiteral("Judgement"), judgementText(*e.judgement)};
     if (undo)
         s.lines << ReportLine {QStringLiteral("Undone"),
                                dateTime(undo->time) + QStringLiteral(": ")

@@ -11,6 +11,10 @@
 #include <QAction>
 #include <QLabel>
 #include <QPushButton>
+#include <QStatusBar>
+
+#include <algorithm>
+#include <cmath>
 
 void MainWindow::startRun(RunKind kind)
 {
@@ -31,6 +35,9 @@ void MainWindow::startRun(RunKind kind)
     Status->setText(QStringLiteral("Wait..."));
     m_runStability = {};
     m_runTrace = {};
+    m_runReadings = ReadingSeries(int(std::clamp(std::ceil(NumberOfSamples), 1.0, 1e9)));
+    m_runJudgement.reset();
+    m_runOverridden = false;
     // Readings on the new gas are no longer the last store's "as left".
     finishAsLeft();
     showRunProgress();
@@ -56,6 +63,7 @@ void MainWindow::takeSample()
     const double seconds = double(m_clock.steadyMilliseconds()) / 1000.0;
     m_runStability.add(seconds, RxValue.value_or(0), TxValue.value_or(0));
     m_runTrace.add(seconds, avgValue.value_or(0));
+    m_runReadings.add(seconds, RxValue.value_or(0), ppmValue.value_or(0));
     showRunProgress();
     if (SampleCount < NumberOfSamples)
         return;
@@ -66,8 +74,10 @@ void MainWindow::takeSample()
     if (ZeroCalibrationRunning) {
         NewT0 = plainDecimalText(TxMean);
         NewR0 = plainDecimalText(RxMean);
-        StoreZeroPoint(NewT0, NewR0);
-        menuUndoZeroCalibration->setEnabled(true);
+        if (runMayBeStored(CalibrationKind::Zero, 0)) {
+            StoreZeroPoint(NewT0, NewR0);
+            menuUndoZeroCalibration->setEnabled(true);
+        }
     } else {
         endSpanRun();
     }
@@ -84,4 +94,55 @@ void MainWindow::menuNumberOfSamples_Click()
     if (answer.isEmpty())
         return;
     NumberOfSamples = LeadingNumber(answer);
+}
+
+bool MainWindow::runMayBeStored(CalibrationKind kind, double appliedPpm)
+{
+    const bool zero = kind == CalibrationKind::Zero;
+    m_runJudgement = judgeRun(m_runReadings, appliedPpm, preferences().tolerance());
+    if (m_runJudgement->passed())
+        return true;
+    // A doubtful run asks before anything reaches the transmitter; Enter and
+    // Escape both keep it out.
+    m_desktop.beep();
+    const QString question = m_runJudgement->reasons().join(CommandTerminator)
+        + CommandTerminator + CommandTerminator
+        + (zero ? QStringLiteral("Store the zero point all the same?")
+                : QStringLiteral("Store the span point all the same?"));
+    if (m_dialogs.message(question, MessageButtons::OkCancelSafe, MessageIcon::Question,
+                          applicationTitle)
+        == MessageResult::Ok) {
+        m_runOverridden = true;
+        return true;
+    }
+    recordCalibration(kind, {StoreResult::Outcome::Refused, m_runJudgement->reasonCode()}, {},
+                      {});
+    statusBar()->showMessage(zero ? QStringLiteral("Zero calibration refused: nothing written")
+                                  : QStringLiteral("Span calibration refused: nothing written"));
+    return false;
+}
+
+void MainWindow::menuCalibrationTolerance_Click()
+{
+    const Preferences kept = preferences();
+    const QString answer = m_dialogs.input(
+        QStringLiteral("Calibration tolerance: how far the transmitter's reading during a run may "
+                       "be from the applied gas, in ppm plus percent of the gas.")
+            + CommandTerminator + CommandTerminator
+            + QStringLiteral("A run outside it, or on a gas that has not settled, asks before "
+                             "anything is stored."),
+        QStringLiteral("Calibration Tolerance"), toleranceText(kept.tolerance()));
+    if (answer.isEmpty())
+        return;
+    const auto tolerance = parseTolerance(answer);
+    if (!tolerance) {
+        report(QStringLiteral("The tolerance must be two numbers, such as \"50 ppm + 5 %\"."));
+        return;
+    }
+    preferences().setTolerance(*tolerance);
+}
+
+Preferences MainWindow::preferences() const
+{
+    return Preferences(m_desktop.preferencesFile());
 }

@@ -25,5 +25,5 @@ void MainWindow::showRunProgress()
                                      .arg(SampleCount)
                                      .arg(plainDecimalText(NumberOfSamples)));
     }
-    m_stabilityPanel->showFigures(m_runStability, running);
+    m_stabilityPanel->showFigures(m_runStability, m_runReadings, running);
 }

@@ -268,7 +268,11 @@ Settledness RecentReadings::settledness() const
 
 RecentReadings::Verdict RecentReadings::verdict() const
 {
-    if (count() < 3)
+    // The noise is measured from the readings themselves: over a few seconds
+    // a gas that is still coming in looks like noise, and would be called
+    // settled. Half the window first.
+    if (m_readings.size() < 3
+        || m_readings.back().seconds - m_readings.front().seconds < windowSeconds / 2)
         return Verdict::TooFewReadings;
     return settledness().settled() ? Verdict::Settled : Verdict::StillChanging;
 }

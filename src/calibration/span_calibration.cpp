@@ -124,10 +124,14 @@ void MainWindow::endSpanRun()
         const QString reason = problemText(*problem, correctedText, TransmitterSpan);
         recordCalibration(CalibrationKind::Span, {StoreResult::Outcome::Refused, reason}, {}, {});
         report(QStringLiteral("Span point not stored.") + CommandTerminator + reason);
-    } else {
-        NewTS = plainDecimalText(std::get<double>(result));
-        StoreSpanPoint(NewTS, NewRS);
+        menuUndoSpanCalibration->setEnabled(true);
+        return;
     }
+    if (!runMayBeStored(CalibrationKind::Span,
+                        correctedConcentrationFromText(correctedText).value_or(0)))
+        return;
+    NewTS = plainDecimalText(std::get<double>(result));
+    StoreSpanPoint(NewTS, NewRS);
     menuUndoSpanCalibration->setEnabled(true);
 }
 

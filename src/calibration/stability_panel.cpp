@@ -1,5 +1,6 @@
 #include "stability_panel.h"
 
+#include "calibration/run_judgement.h"
 #include "calibration/run_stability.h"
 
 #include <QGridLayout>
@@ -20,8 +21,10 @@ QString figure(double value, bool signedFigure = false)
 StabilityPanel::StabilityPanel(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("stabilityPanel"));
-    setToolTip(QStringLiteral("Over the samples of the run so far. A settled gas shows a small "
-                              "standard deviation and a drift near zero."));
+    setToolTip(QStringLiteral("The last 30 seconds of readings: press Zero or Span once they "
+                              "show \"settled\". Below, the samples of the run so far: a "
+                              "settled gas shows a small standard deviation and a drift near "
+                              "zero."));
     auto *grid = new QGridLayout(this);
     grid->setContentsMargins(0, 4, 0, 0);
     grid->setHorizontalSpacing(12);
@@ -59,10 +62,21 @@ StabilityPanel::StabilityPanel(QWidget *parent) : QWidget(parent)
     };
     m_reference = makeRow(1, QStringLiteral("Reference"), "reference");
     m_co2 = makeRow(2, QStringLiteral("CO2 signal"), "co2");
+    m_ppm = makeRow(3, QStringLiteral("CO2 ppm"), "ppm");
+    m_recent = makeRow(4, QStringLiteral("Last 30 s, ppm"), "recent");
+    m_verdict = new QLabel(this);
+    m_verdict->setObjectName(QStringLiteral("settledVerdict"));
+    QFont bold = m_verdict->font();
+    bold.setBold(true);
+    m_verdict->setFont(bold);
+    m_verdict->setMinimumWidth(
+        m_verdict->fontMetrics().horizontalAdvance(QStringLiteral("still changing")));
+    grid->addWidget(m_verdict, 4, 4);
     grid->setColumnStretch(0, 1);
 }
 
-void StabilityPanel::showFigures(const RunStability &stability, bool running)
+void StabilityPanel::showFigures(const RunStability &stability, const ReadingSeries &readings,
+                                 bool running)
 {
     if (running)
         m_caption->setText(QStringLiteral("This run"));
@@ -70,13 +84,36 @@ void StabilityPanel::showFigures(const RunStability &stability, bool running)
         m_caption->setText(QStringLiteral("Last run"));
     showRow(m_reference, stability.reference);
     showRow(m_co2, stability.co2);
+    const auto slope = readings.slopePerMinute();
+    showRow(m_ppm, readings.count() > 0 ? std::optional(readings.mean()) : std::nullopt,
+            readings.standardDeviation(), slope ? std::optional(slope->value) : std::nullopt);
+}
+
+void StabilityPanel::showRecent(const RecentReadings &recent)
+{
+    showRow(m_recent, recent.count() > 0 ? std::optional(recent.mean()) : std::nullopt,
+            recent.standardDeviation(), recent.driftPerMinute());
+    const auto verdict = recent.verdict();
+    m_verdict->setText(recent.verdictText());
+    QPalette palette = m_verdict->palette();
+    palette.setColor(QPalette::WindowText,
+                     verdict == RecentReadings::Verdict::Settled ? QColor(0, 120, 0)
+                     : verdict == RecentReadings::Verdict::StillChanging
+                         ? QColor(180, 90, 0)
+                         : palette.color(QPalette::WindowText));
+    m_verdict->setPalette(palette);
 }
 
 void StabilityPanel::showRow(const Row &row, const SignalStability &signal)
 {
-    row.mean->setText(signal.count() > 0 ? figure(signal.mean()) : none);
-    const auto deviation = signal.standardDeviation();
+    showRow(row, signal.count() > 0 ? std::optional(signal.mean()) : std::nullopt,
+            signal.standardDeviation(), signal.driftPerMinute());
+}
+
+void StabilityPanel::showRow(const Row &row, std::optional<double> mean,
+                             std::optional<double> deviation, std::optional<double> drift)
+{
+    row.mean->setText(mean ? figure(*mean) : none);
     row.deviation->setText(deviation ? figure(*deviation) : none);
-    const auto drift = signal.driftPerMinute();
     row.drift->setText(drift ? figure(*drift, true) : none);
 }

@@ -3,14 +3,18 @@
 #include <QWidget>
 
 #include <array>
+#include <optional>
 
 class QLabel;
+class ReadingSeries;
+class RecentReadings;
 struct RunStability;
 class SignalStability;
 
-// Mean, standard deviation and drift of the reference and CO2 signals over the
-// samples of the run so far, so the technician sees whether the gas has
-// settled before the run ends. Display only.
+// Whether the gas at the sensor has settled: the concentration over the last
+// 30 seconds with a verdict, so that Zero or Span is pressed at the right
+// time; and the mean, standard deviation and drift of the run so far (the
+// two signals and the concentration). Display only.
 class StabilityPanel : public QWidget {
     Q_OBJECT
 
@@ -18,7 +22,8 @@ public:
     explicit StabilityPanel(QWidget *parent = nullptr);
 
     // `running`: the figures are of the run under way, not of the last one.
-    void showFigures(const RunStability &stability, bool running);
+    void showFigures(const RunStability &stability, const ReadingSeries &readings, bool running);
+    void showRecent(const RecentReadings &recent);
 
 private:
     struct Row {
@@ -27,8 +32,13 @@ private:
         QLabel *drift = nullptr;
     };
     static void showRow(const Row &row, const SignalStability &signal);
+    static void showRow(const Row &row, std::optional<double> mean, std::optional<double> deviation,
+                        std::optional<double> drift);
 
     QLabel *m_caption = nullptr;
     Row m_reference;
     Row m_co2;
+    Row m_ppm;
+    Row m_recent;
+    QLabel *m_verdict = nullptr;
 };

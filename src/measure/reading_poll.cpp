@@ -3,6 +3,7 @@
 #include "shell/main_window.h"
 
 #include "link/command_set.h"
+#include "calibration/stability_panel.h"
 #include "measure/reading_record.h"
 #include "measure/trend_view.h"
 #include "platform/serial_port.h"
@@ -61,6 +62,8 @@ void MainWindow::showPollReply()
     avgValue = reading.avg;
     avgLabel->setText(plainDecimalText(reading.avg));
     m_trendView->addReading(reading.avg, sampling());
+    m_recentReadings.add(double(m_clock.steadyMilliseconds()) / 1000.0, reading.rx, reading.ppm);
+    m_stabilityPanel->showRecent(m_recentReadings);
 
     if (reading.rx > 0 && reading.rx < 1000) {
         m_desktop.beep();

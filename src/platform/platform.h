@@ -15,7 +15,9 @@ class QWidget;
 // small interfaces: the program gets Qt implementations, the tests fakes that
 // script the technician's answers and keep a clock of their own.
 
-enum class MessageButtons { Ok, OkCancel };
+// OkCancelSafe: Cancel is the default, so that Enter does not agree to
+// something doubtful.
+enum class MessageButtons { Ok, OkCancel, OkCancelSafe };
 enum class MessageIcon { None, Question, Critical };
 enum class MessageResult { Ok, Cancel };
 
@@ -65,6 +67,9 @@ public:
     // Ends the program at once; the operating system releases the port.
     virtual void endProgram() = 0;
 };
+    // The file of the technician's preferences beyond the remembered port
+    // (tolerances, the laboratory's name): an INI file for QSettings.
+    virtual QString preferencesFile() const = 0;
 
 // Time, timers and the event loop.
 class Clock {

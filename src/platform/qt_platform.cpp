@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
@@ -49,7 +50,8 @@ MessageResult QtDialogs::message(const QString &text, MessageButtons buttons, Me
     }
     if (buttons == MessageButtons::OkCancel) {
         box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
-        box.setDefaultButton(QMessageBox::Ok);
+        box.setDefaultButton(buttons == MessageButtons::OkCancelSafe ? QMessageBox::Cancel
+                                                                      : QMessageBox::Ok);
         box.setEscapeButton(QMessageBox::Cancel);
     } else {
         box.setStandardButtons(QMessageBox::Ok);
@@ -188,6 +190,12 @@ void QtDesktop::endProgram()
     std::fflush(nullptr);
     std::_Exit(0);
 }
+QString QtDesktop::preferencesFile() const
+{
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
+        .filePath(QStringLiteral("preferences.conf"));
+}
+
 
 QtClock::QtClock()
 {

@@ -32,6 +32,7 @@ public:
     QString executableName() const override;
     QString dataFolder() const override;
     void endProgram() override;
+    QString preferencesFile() const override;
 
 private:
     bool m_busy = false;

@@ -306,6 +306,8 @@ void MainWindow::createMenus()
     menuAbout = makeItem(menuHelp2, QStringLiteral("menuAbout"), QStringLiteral("&About"));
 }
 
+    menuCalibrationTolerance = makeItem(menuSpecial, QStringLiteral("menuCalibrationTolerance"),
+                                        QStringLiteral("Calibration &Tolerance..."));
 void MainWindow::createLineMonitor()
 {
     m_lineMonitor = new LineMonitor(this);
@@ -385,6 +387,7 @@ void MainWindow::connectHandlers()
     onClick(SpanButton, [this] { SpanButton_Click(); });
     onClick(CancelButton, [this] { CancelButton_Click(); });
 
+    onClick(menuCalibrationTolerance, [this] { menuCalibrationTolerance_Click(); });
     connectAmbientHandlers();
 }
 

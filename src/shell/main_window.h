@@ -1,6 +1,8 @@
 #pragma once
 
 #include "calibration/calibration_record.h"
+#include "calibration/preferences.h"
+#include "calibration/run_judgement.h"
 #include "calibration/run_stability.h"
 #include "platform/platform.h"
 #include "shell/status_colour.h"
@@ -123,6 +125,7 @@ public:
     QAction *menu_Celsius = nullptr, *menu_Farenheit = nullptr;
     QMenu *menuSpecial = nullptr;
     QAction *menuNumberOfSamples = nullptr;
+    QAction *menuCalibrationTolerance = nullptr;
     QMenu *menuHelp2 = nullptr;
     QAction *menuContents = nullptr;
     QAction *menuAbout = nullptr;
@@ -155,6 +158,9 @@ public:
     // ---- Calibration (calibration/) ------------------------------------------
     void CancelButton_Click();
     void menuNumberOfSamples_Click();
+    // How far a run's reading may be from the applied gas before the run is
+    // questioned; kept with the preferences.
+    void menuCalibrationTolerance_Click();
     void ZeroButton_Click();
     // Replace their arguments by their whole-number texts before sending them;
     // `kind` says for the record whether a run's result or an undo is stored.
@@ -271,6 +277,12 @@ private:
     QString sampleMarker() const;
     void takeSample();
     void endSpanRun();
+    // The judgement of the run that just took its last sample against the
+    // applied gas: true when it passed, or when the technician chose to store
+    // a doubtful run all the same. False: the refusal is recorded and nothing
+    // is written.
+    bool runMayBeStored(CalibrationKind kind, double appliedPpm);
+    Preferences preferences() const;
     // The run's progress bar and stability figures, from the run's own values.
     void showRunProgress();
     // Writes the pair and saves it; the record has its row before any box.
@@ -307,6 +319,10 @@ private:
     bool m_runComplete = false; // the run has taken its last sample
     RunStability m_runStability;
     RunTrace m_runTrace; // the concentrations reported during the run
+    ReadingSeries m_runReadings {0}; // what the run's judgement looks at
+    std::optional<RunJudgement> m_runJudgement; // of the run that ended last
+    bool m_runOverridden = false; // stored although its judgement doubted it
+    RecentReadings m_recentReadings; // whether the gas has settled, while idle
     std::unique_ptr<CalibrationJournal> m_journal; // made at its first row
     QString m_transmitterVersion; // as "VER" answered, once asked
     QString m_parameterFileName; // the file dialog starts with the last one chosen

@@ -62,7 +62,9 @@ inline QStringList boxes(const FakeDialogs &dialogs)
             continue;
         out << QStringLiteral("%1|%2|%3|%4")
                    .arg(QString(box.text).replace(u'\r', QStringLiteral("<CR>")),
-                        box.buttons == MessageButtons::Ok ? u"OK" : u"OK+Cancel",
+                        box.buttons == MessageButtons::Ok             ? u"OK"
+                            : box.buttons == MessageButtons::OkCancel ? u"OK+Cancel"
+                                                                      : u"OK+Cancel(default)",
                         box.icon == MessageIcon::Question       ? u"question"
                             : box.icon == MessageIcon::Critical ? u"stop"
                                                                 : u"no icon",

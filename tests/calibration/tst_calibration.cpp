@@ -70,7 +70,7 @@ private slots:
         f.enter({"S=1900"});
         // The character between the label and the value is not part of it.
         f.transmitter.answer("SPAN", "Span = :2000");
-        f.transmitter.setReading(20000, 25000, 0, 0);
+        f.transmitter.setReading(20000, 25000, 1903, 1903); // on the span gas
         f.w().SpanButton->click();
         QVERIFY(f.w().SpanCalibrationRunning);
         f.poll();
@@ -207,6 +207,7 @@ private slots:
         const QByteArray command = store[failing];
         f.script(command, refused ? ScriptedTransmitter::frame(command, "ERROR") : QByteArray());
         f.w().NumberOfSamples = 1;
+        f.transmitter.setReading(20000, 30000, 0, 0);
         f.w().ZeroButton->click();
         f.forget();
         f.poll();
@@ -277,7 +278,8 @@ private slots:
         QTest::addColumn<QByteArray>("span");
         QTest::addColumn<QStringList>("before");
         QTest::addColumn<QStringList>("duringRun");
-        QTest::addColumn<QList<double>>("readings"); // zero run Rx, span run Rx and Tx
+        // zero run Rx, span run Rx and Tx, and the span run's concentration
+        QTest::addColumn<QList<double>>("readings");
         QTest::addColumn<QByteArray>("stored");
         QTest::addColumn<QString>("message"); // the last box, when not the usual
 
@@ -290,9 +292,12 @@ private slots:
         };
         const QString done = QStringLiteral("Span Point Set And Saved");
         // 2000 ppm at 40 °C is 1904 ppm: the label counts, not the entry.
-        row("corrected label", "2000", {"T=40"}, {}, "TS24835\rRS20000\r", done);
-        row("label read again at the end", "2000", {}, {"S=2100"}, "TS25157\rRS20000\r", done);
-        row("span 2100, 2200 within 10 %", "2100", {"S=2200"}, {}, "TS25149\rRS20000\r", done);
+        row("corrected label", "2000", {"T=40"}, {}, "TS24835\rRS20000\r", done,
+            {20000, 20000, 25000, 1904});
+        row("label read again at the end", "2000", {}, {"S=2100"}, "TS25157\rRS20000\r", done,
+            {20000, 20000, 25000, 2100});
+        row("span 2100, 2200 within 10 %", "2100", {"S=2200"}, {}, "TS25149\rRS20000\r", done,
+            {20000, 20000, 25000, 2200});
         const QString warning
             = QStringLiteral("Warning! Corrected gas concentration must be within "
                              "±10% of the Span.\rThe calibration is possible, "
@@ -325,7 +330,7 @@ private slots:
         f.zeroCalibrate(readings[0], 30000);
         f.transmitter.answer("SPAN", "Span =  " + span);
         f.enter(before);
-        f.transmitter.setReading(readings[1], readings[2], 0, 0);
+        f.transmitter.setReading(readings[1], readings[2], readings.value(3), readings.value(3));
         // The warning's Cancel ends the start; without a warning it answers nothing.
         f.fake.dialogs.messageAnswers << MessageResult::Ok << MessageResult::Cancel;
         f.w().SpanButton->click();

@@ -23,7 +23,7 @@ private:
                          QList<double> avgs)
     {
         for (qsizetype i = 0; i < avgs.size(); ++i) {
-            f.transmitter.setReading(rx + step * (i % 2), tx + 2 * step * (i % 2), 0, avgs[i]);
+            f.transmitter.setReading(rx + step * (i % 2), tx + 2 * step * (i % 2), avgs[i], avgs[i]);
             f.poll();
         }
     }

@@ -2,6 +2,11 @@
 
 #include <QDir>
 
+QString FakeDesktop::preferencesFile() const
+{
+    return QDir::current().absoluteFilePath(QStringLiteral("preferences.conf"));
+}
+
 QString FakeDesktop::dataFolder() const
 {
     return dataFolderPath.isEmpty() ? QDir::current().absoluteFilePath(QStringLiteral("appdata"))

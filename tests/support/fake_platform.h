@@ -62,6 +62,8 @@ public:
     // "appdata" in the current directory (a test's temporary one) unless set.
     QString dataFolder() const override;
     void endProgram() override { ++ended; }
+    // "preferences.conf" in the current directory (a test's temporary one).
+    QString preferencesFile() const override;
 
     int beeps = 0;
     bool busy = false;

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "calibration/run_judgement.h"
+
+#include <QString>
+
+#include <optional>
+
+// The technician's preferences kept between sessions beyond the remembered
+// port, in one INI file: read at each use, so two windows agree.
+class Preferences {
+public:
+    explicit Preferences(QString file) : m_file(std::move(file)) { }
+
+    Tolerance tolerance() const;
+    void setTolerance(const Tolerance &tolerance);
+
+private:
+    QString m_file;
+};
+
+// "50 ppm + 5 %" and back; the units may be left out ("50 + 5"). None for a
+// text that is not two numbers of zero or more.
+QString toleranceText(const Tolerance &tolerance);
+std::optional<Tolerance> parseTolerance(const QString &text);
