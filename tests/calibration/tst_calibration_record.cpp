@@ -171,7 +171,10 @@ private slots:
             lines << line.simplified();
         for (const char *expected :
              {"Transmitter type and serial number K-33 ICB / 0712345", "Software version STD0420A",
-              "Port COM1 (/dev/ttyFAKE1)", "Samples 10", "T0 / R0 before 30000 / 20000",
+              "Port COM1 (/dev/ttyFAKE1)", "Samples 10",
+              // The zero gas was still flushing the cell, and OK stored it.
+              "Result Stored after warning: still falling −70 ppm/min",
+              "Judgement The CO2 reading was still falling during the run: −70 ppm/min", "T0 / R0 before 30000 / 20000",
               "T0 / R0 after 30002 / 20001", "Reference signal mean 20001.0, std dev 1.05",
               "ppm difference", "Applied gas 0", "As found (mean of the run) 13.0 +13.0",
               "As left (mean of 5 readings) 0.4 +0.4", "Span gas 2000 ppm, corrected to 2000 ppm",
