@@ -37,6 +37,13 @@ void MainWindow::recordCalibration(CalibrationKind kind, const StoreResult &resu
     e.kind = kind;
     e.result = result;
     switch (kind) {
+    case CalibrationKind::CheckZero:
+    case CalibrationKind::CheckSpan:
+        e.samples = SampleCount;
+        e.stability = m_runStability;
+        e.trace = m_runTrace;
+        e.judgement = m_runJudgement;
+        break;
     case CalibrationKind::Zero:
     case CalibrationKind::Span:
         e.samples = SampleCount;

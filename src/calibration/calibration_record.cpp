@@ -59,8 +59,10 @@ std::optional<double> appliedGas(const CalibrationEvent &event)
 {
     switch (event.kind) {
     case CalibrationKind::Zero:
+    case CalibrationKind::CheckZero:
         return 0.0;
     case CalibrationKind::Span:
+    case CalibrationKind::CheckSpan:
         return LeadingNumber(event.corrected);
     default:
         return std::nullopt;
@@ -78,6 +80,10 @@ QString kindText(CalibrationKind kind)
         return QStringLiteral("undo zero");
     case CalibrationKind::UndoSpan:
         return QStringLiteral("undo span");
+    case CalibrationKind::CheckZero:
+        return QStringLiteral("check zero");
+    case CalibrationKind::CheckSpan:
+        return QStringLiteral("check span");
     }
     return {};
 }
@@ -101,6 +107,29 @@ QString outcomeText(const StoreResult &result)
     return {};
 }
 
+QString checkOutcomeText(CheckOutcome outcome)
+{
+    switch (outcome) {
+    case CheckOutcome::Pass:
+        return QStringLiteral("pass");
+    case CheckOutcome::Fail:
+        return QStringLiteral("fail");
+    case CheckOutcome::NotSettled:
+        return QStringLiteral("not settled");
+    }
+    return {};
+}
+
+bool isCheck(CalibrationKind kind)
+{
+    return kind == CalibrationKind::CheckZero || kind == CalibrationKind::CheckSpan;
+}
+
+QString outcomeText(const CalibrationEvent &event)
+{
+    return isCheck(event.kind) ? checkOutcomeText(event.check) : outcomeText(event.result);
+}
+
 QString csvField(const QString &text)
 {
     static const QString special = QStringLiteral(",\"\r\n");
@@ -122,6 +151,8 @@ QString calibrationRecordHeader()
               .split(u'|');
     for (int i = 1; i <= asLeftColumns; ++i)
         names << QStringLiteral("as left %1 (ppm)").arg(i);
+    // Added after the first records were kept: older files have neither.
+    names << QStringLiteral("tolerance (ppm)") << QStringLiteral("judgement");
     return joined(names);
 }
 
@@ -140,8 +171,8 @@ QString isoTimeWithOffset(const QDateTime &time)
 
 QString calibrationRow(const CalibrationEvent &e)
 {
-    const bool ran = e.kind == CalibrationKind::Zero || e.kind == CalibrationKind::Span;
-    const bool span = e.kind == CalibrationKind::Span;
+    const bool ran = e.kind != CalibrationKind::UndoZero && e.kind != CalibrationKind::UndoSpan;
+    const bool span = e.kind == CalibrationKind::Span || e.kind == CalibrationKind::CheckSpan;
     QStringList fields {
         QString::number(e.number),
         QStringLiteral("calibration"),
@@ -150,7 +181,7 @@ QString calibrationRow(const CalibrationEvent &e)
         e.device,
         e.version,
         kindText(e.kind),
-        outcomeText(e.result),
+        outcomeText(e),
         ran ? QString::number(e.samples) : QString(),
         span ? e.spanGas : QString(),
         span ? e.corrected : QString(),
@@ -167,9 +198,16 @@ QString calibrationRow(const CalibrationEvent &e)
         e.afterR,
     };
     fields << signalFields(e.stability.reference) << signalFields(e.stability.co2);
-    fields << (e.trace.count() > 0 ? formatFixed(e.trace.mean(), 1) : QString());
+    // A check's as found is the mean its verdict compared; a calibration's
+    // the mean of the averaged readings, as the record has always kept it.
+    if (isCheck(e.kind) && e.judgement)
+        fields << formatFixed(e.judgement->asFoundPpm, 1);
+    else
+        fields << (e.trace.count() > 0 ? formatFixed(e.trace.mean(), 1) : QString());
     for (int i = 0; i < asLeftColumns; ++i)
         fields << QString();
+    fields << (e.judgement ? formatFixed(e.judgement->tolerancePpm, 0) : QString())
+           << (e.judgement && !e.judgement->passed() ? e.judgement->reasonCode() : QString());
     return joined(fields);
 }
 
@@ -189,5 +227,6 @@ QString asLeftRow(const CalibrationEvent &e)
         fields << QString();
     for (int i = 0; i < asLeftColumns; ++i)
         fields << (i < e.asLeft.size() ? plainDecimalText(e.asLeft[i]) : QString());
+    fields << QString() << QString();
     return joined(fields);
 }

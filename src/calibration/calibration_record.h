@@ -18,7 +18,12 @@
 // The record's file, in the program's data folder.
 inline const QString recordFileName = QStringLiteral("calibrations.csv");
 
-enum class CalibrationKind { Zero, Span, UndoZero, UndoSpan };
+// An accuracy check compares the transmitter with a gas and writes nothing.
+enum class CalibrationKind { Zero, Span, UndoZero, UndoSpan, CheckZero, CheckSpan };
+
+// What an accuracy check found: within the tolerance, outside it, or a gas
+// that had not settled (its figures are no verdict on the transmitter).
+enum class CheckOutcome { Pass, Fail, NotSettled };
 
 // What became of a point the window tried to store.
 struct StoreResult {
@@ -69,7 +74,8 @@ struct CalibrationEvent {
     QString device; // what COM1 stands for
     QString version; // the transmitter's software version; empty when not read
     CalibrationKind kind = CalibrationKind::Zero;
-    StoreResult result;
+    StoreResult result; // of a zero, span or undo
+    CheckOutcome check = CheckOutcome::Pass; // of an accuracy check
     int samples = 0;
     QString spanGas, corrected; // ppm, as entered and as shown (span only)
     QString temperatureShown, temperatureUnit, pressureShown, pressureUnit;
@@ -78,20 +84,25 @@ struct CalibrationEvent {
     QString afterT, afterR; // what was written (or was to be)
     RunStability stability;
     RunTrace trace;
-    std::optional<RunJudgement> judgement; // of a zero or span run
+    std::optional<RunJudgement> judgement; // of a zero, span or check run
     QList<double> asLeft; // the first readings after the store (ppm)
     QDateTime asLeftTime; // when the last of them came
 };
 
-// The gas the transmitter was calibrated on: 0 ppm for a zero, the corrected
-// concentration for a span; none for an undo.
+// The gas the transmitter was calibrated on or checked against: 0 ppm for a
+// zero, the corrected concentration for a span; none for an undo.
 std::optional<double> appliedGas(const CalibrationEvent &event);
 
-// "zero", "span", "undo zero", "undo span".
+// "zero", "span", "undo zero", "undo span", "check zero", "check span".
 QString kindText(CalibrationKind kind);
 // "stored", "stored after warning: <doubt>", "not answered: SAVE",
 // "rejected: R020000", "refused: <reason>", "port closed".
 QString outcomeText(const StoreResult &result);
+// "pass", "fail", "not settled".
+QString checkOutcomeText(CheckOutcome outcome);
+bool isCheck(CalibrationKind kind);
+// The event's outcome as its row gives it: a store's or a check's.
+QString outcomeText(const CalibrationEvent &event);
 
 // A field as CSV writes it: quoted, with its quotes doubled, when it holds a
 // comma, a quote or a line end.
