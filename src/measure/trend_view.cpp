@@ -37,16 +37,44 @@ qint64 tickMilliseconds(int spanMinutes)
 }
 
 // A round step (1, 2 or 5 times a power of ten) that cuts `range` into at
-// most about six steps.
-double roundStep(double range)
+// most about `steps` steps.
+double roundStep(double range, int steps)
 {
-    const double rough = range / 6;
+    const double rough = range / steps;
     const double power = std::pow(10.0, std::floor(std::log10(rough)));
     for (const double factor : {1.0, 2.0, 5.0})
         if (factor * power >= rough)
             return factor * power;
     return 10 * power;
 }
+
+// The chart is the part of the window that gives up height first when the
+// screen is small: it would like 220 pixels and makes do with fewer, down
+// to a plot a few ticks tall between its time axis and its legend.
+class ChartView : public QChartView {
+public:
+    ChartView(QChart *chart, QWidget *parent) : QChartView(chart, parent)
+    {
+        setMinimumHeight(minimumHeight);
+    }
+    QSize sizeHint() const override { return {QChartView::sizeHint().width(), 220}; }
+    QSize minimumSizeHint() const override
+    {
+        return {QChartView::minimumSizeHint().width(), minimumHeight};
+    }
+
+protected:
+    // A short chart leaves its legend out rather than its plot.
+    void resizeEvent(QResizeEvent *event) override
+    {
+        chart()->legend()->setVisible(height() >= legendHeight);
+        QChartView::resizeEvent(event);
+    }
+
+private:
+    static constexpr int minimumHeight = 100;
+    static constexpr int legendHeight = 170;
+};
 
 QLineSeries *relayLine(const QColor &colour)
 {
@@ -78,12 +106,19 @@ void showOnChart(QChart *chart, QAbstractSeries *series, bool shown,
 } // namespace
 
 TrendView::TrendView(Clock &clock, QWidget *parent)
-    : QGroupBox(QStringLiteral("CO2 Trend"), parent), m_clock(clock)
+    : QGroupBox(parent), m_clock(clock)
 {
     setObjectName(QStringLiteral("trendView"));
     createChart();
 
+    // The caption shares its line with the span buttons: on a small screen
+    // every line the trend does not need is a line more of the chart.
     auto *header = new QHBoxLayout;
+    auto *caption = new QLabel(QStringLiteral("CO2 Trend"), this);
+    QFont bold = caption->font();
+    bold.setBold(true);
+    caption->setFont(bold);
+    header->addWidget(caption);
     header->addStretch();
     header->addWidget(new QLabel(QStringLiteral("Show the last"), this));
     header->addSpacing(4);
@@ -100,9 +135,8 @@ TrendView::TrendView(Clock &clock, QWidget *parent)
     }
     connect(spans, &QButtonGroup::idClicked, this, &TrendView::setSpanMinutes);
 
-    auto *view = new QChartView(m_chart, this);
+    auto *view = new ChartView(m_chart, this);
     view->setRenderHint(QPainter::Antialiasing);
-    view->setMinimumHeight(220);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 0, 4, 4);
     layout->setSpacing(0);
@@ -160,6 +194,7 @@ void TrendView::createChart()
         series->attachAxis(m_timeAxis);
         series->attachAxis(m_ppmAxis);
     }
+    connect(m_chart, &QChart::plotAreaChanged, this, &TrendView::showPpmTicks);
     // Not on the chart until their levels are known; the chart owns them then.
     m_relayOnLine->setParent(this);
     m_relayOffLine->setParent(this);
@@ -184,6 +219,15 @@ void TrendView::setSpanMinutes(int minutes)
     if (auto *button = findChild<QToolButton *>(QStringLiteral("trendSpan%1").arg(minutes)))
         button->setChecked(true);
     redraw();
+}
+
+void TrendView::showPpmTicks()
+{
+    // A label every 30 pixels or so, six at most. With more labels than a
+    // short plot holds, the chart would cut every label to "...".
+    const double plotHeight = m_chart->plotArea().height();
+    const int steps = plotHeight > 0 ? std::clamp(int(plotHeight / 30), 1, 6) : 6;
+    m_ppmAxis->setTickInterval(roundStep(m_ppmSpan, steps));
 }
 
 qsizetype TrendView::drawnReadings() const
@@ -266,5 +310,6 @@ void TrendView::redraw()
     // The scale hugs the readings; its ticks fall on round numbers.
     const double margin = (high - low) * 0.06;
     m_ppmAxis->setRange(low - margin, high + margin);
-    m_ppmAxis->setTickInterval(roundStep(high - low));
+    m_ppmSpan = high - low;
+    showPpmTicks();
 }

@@ -46,12 +46,14 @@ public:
 
 private:
     void createChart();
+    void showPpmTicks();
 
     Clock &m_clock;
     TrendBuffer m_readings {keptMilliseconds, capacity};
     int m_spanMinutes = 10;
     std::optional<double> m_relayOn;
     std::optional<double> m_relayOff;
+    double m_ppmSpan = 0; // from the lowest to the highest value drawn
 
     QChart *m_chart = nullptr;
     QLineSeries *m_concentration = nullptr;

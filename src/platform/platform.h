@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QRect>
 #include <QSize>
 #include <QString>
 
@@ -59,6 +60,8 @@ public:
     // Busy (hourglass) or normal mouse pointer over the window.
     virtual void setBusyPointer(bool busy) = 0;
     virtual QSize screenSize() const = 0;
+    // The part of the screen that windows may use (no panels), where it lies.
+    virtual QRect screenArea() const { return {QPoint(0, 0), screenSize()}; }
     // File name of the running executable, without directory and extension.
     virtual QString executableName() const = 0;
     // The folder where the program keeps the technician's data (the record

@@ -173,6 +173,13 @@ QSize QtDesktop::screenSize() const
     return {};
 }
 
+QRect QtDesktop::screenArea() const
+{
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        return screen->availableGeometry();
+    return {};
+}
+
 QString QtDesktop::executableName() const
 {
     return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();

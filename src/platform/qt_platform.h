@@ -29,6 +29,7 @@ public:
     void beep() override;
     void setBusyPointer(bool busy) override;
     QSize screenSize() const override;
+    QRect screenArea() const override;
     QString executableName() const override;
     QString dataFolder() const override;
     void endProgram() override;

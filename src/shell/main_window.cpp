@@ -106,7 +106,10 @@ void MainWindow::createControls()
     unit.setPointSize(16);
     ppmText->setFont(unit);
     ppmText->setMinimumWidth(ppmText->fontMetrics().horizontalAdvance(QStringLiteral("# 000")));
+    // The frames keep thin margins inside: on a small screen their height is
+    // taken from the trend.
     auto *displayLayout = new QHBoxLayout(CO2displayFrame);
+    displayLayout->setContentsMargins(9, 0, 9, 2);
     displayLayout->addWidget(ppmDisplay, 1);
     displayLayout->addWidget(ppmText, 0, Qt::AlignBottom);
 
@@ -124,6 +127,7 @@ void MainWindow::createControls()
     SpanButton->setToolTip(QStringLiteral("Start Span Calibration"));
     m_stabilityPanel = new StabilityPanel(CalibrartionControlFrame);
     auto *calibrationLayout = new QVBoxLayout(CalibrartionControlFrame);
+    calibrationLayout->setContentsMargins(9, 4, 9, 4);
     auto *buttonLayout = new QHBoxLayout;
     buttonLayout->addWidget(ZeroButton);
     buttonLayout->addWidget(CancelButton);
@@ -183,9 +187,15 @@ void MainWindow::createControls()
     m_runProgress->setObjectName(QStringLiteral("runProgress"));
     m_runProgress->setMinimumWidth(
         m_runProgress->fontMetrics().horizontalAdvance(QStringLiteral("Sample 1000 of 1000")) * 2);
+    // No taller than the status line, so the frame stays one line tall.
+    m_runProgress->setMaximumHeight(Status->sizeHint().height());
+    // The frame is one line tall; the readout's rows join below the status
+    // line while they are shown, and the status line stays where it is.
     auto *statusLayout = new QGridLayout(StatusFrame);
-    statusLayout->addWidget(Status, 0, 0, 4, 1, Qt::AlignLeft | Qt::AlignVCenter);
-    statusLayout->addWidget(m_runProgress, 0, 1, 4, 1, Qt::AlignVCenter);
+    statusLayout->setContentsMargins(9, 2, 9, 3);
+    statusLayout->setVerticalSpacing(0);
+    statusLayout->addWidget(Status, 0, 0, Qt::AlignLeft | Qt::AlignVCenter);
+    statusLayout->addWidget(m_runProgress, 0, 1, Qt::AlignVCenter);
     statusLayout->setColumnStretch(0, 1);
     const std::array<std::pair<QLabel *, QLabel *>, 4> readoutRows {{
         {Label1[0], RxLabel},
@@ -199,13 +209,8 @@ void MainWindow::createControls()
         statusLayout->addWidget(value, row, 3, Qt::AlignLeft);
         value->setMinimumWidth(
             value->fontMetrics().horizontalAdvance(QStringLiteral("-000000.00")));
-        // Hidden labels must keep their place so the status line does not jump.
-        for (QLabel *label : {caption, value}) {
-            QSizePolicy policy = label->sizePolicy();
-            policy.setRetainSizeWhenHidden(true);
-            label->setSizePolicy(policy);
-            label->setVisible(false);
-        }
+        caption->setVisible(false);
+        value->setVisible(false);
     }
     // A double-click anywhere in the status frame belongs to the frame.
     for (QLabel *label : StatusFrame->findChildren<QLabel *>())
@@ -220,6 +225,8 @@ void MainWindow::createControls()
     m_trendView = new TrendView(m_clock, central);
 
     auto *grid = new QGridLayout(central);
+    grid->setContentsMargins(6, 4, 6, 4);
+    grid->setSpacing(4);
     grid->addWidget(CO2displayFrame, 0, 0);
     grid->addWidget(AmbientSettingsFrame, 0, 1, 2, 1);
     grid->addWidget(CalibrartionControlFrame, 1, 0);

@@ -6,6 +6,7 @@
 #include "platform/serial_port.h"
 #include "platform/timer.h"
 #include "shell/number_format.h"
+#include "shell/screen_fit.h"
 #include "shell/settings_file.h"
 
 #include <QAction>
@@ -35,9 +36,8 @@ void MainWindow::Form_Load()
 
 void MainWindow::centreWindow()
 {
-    adjustSize();
-    const QSize screen = m_desktop.screenSize();
-    move(int((screen.width() - width()) / 2.0f), int((screen.height() - height()) / 2.0f));
+    // The window keeps to the screen from here on: it owns the helper.
+    (new ScreenFit(this, [this] { return m_desktop.screenArea(); }))->centre();
 }
 
 // A port that cannot be opened now (missing, or held by another program) is

@@ -57,7 +57,8 @@ public:
         this->busy = busy;
         pointerChanges << busy;
     }
-    QSize screenSize() const override { return {1024, 768}; }
+    QSize screenSize() const override { return area.size(); }
+    QRect screenArea() const override { return area; }
     QString executableName() const override { return QStringLiteral("kestrin"); }
     // "appdata" in the current directory (a test's temporary one) unless set.
     QString dataFolder() const override;
@@ -67,6 +68,7 @@ public:
 
     int beeps = 0;
     bool busy = false;
+    QRect area {0, 0, 1024, 768};
     QList<bool> pointerChanges;
     int ended = 0;
     QString dataFolderPath;
