@@ -67,12 +67,12 @@ public:
     // The folder where the program keeps the technician's data (the record
     // of calibrations); it may not exist yet.
     virtual QString dataFolder() const = 0;
-    // Ends the program at once; the operating system releases the port.
-    virtual void endProgram() = 0;
-};
     // The file of the technician's preferences beyond the remembered port
     // (tolerances, the laboratory's name): an INI file for QSettings.
     virtual QString preferencesFile() const = 0;
+    // Ends the program at once; the operating system releases the port.
+    virtual void endProgram() = 0;
+};
 
 // Time, timers and the event loop.
 class Clock {

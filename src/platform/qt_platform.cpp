@@ -190,6 +190,12 @@ QString QtDesktop::dataFolder() const
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
 }
 
+QString QtDesktop::preferencesFile() const
+{
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
+        .filePath(QStringLiteral("preferences.conf"));
+}
+
 void QtDesktop::endProgram()
 {
     // Exit ends the program at once, without closing the window first; nothing
@@ -197,12 +203,6 @@ void QtDesktop::endProgram()
     std::fflush(nullptr);
     std::_Exit(0);
 }
-QString QtDesktop::preferencesFile() const
-{
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
-        .filePath(QStringLiteral("preferences.conf"));
-}
-
 
 QtClock::QtClock()
 {

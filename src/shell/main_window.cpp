@@ -306,6 +306,8 @@ void MainWindow::createMenus()
     menuSpecial = addMenu("menuSpecial", QStringLiteral("&Special"));
     menuNumberOfSamples = makeItem(menuSpecial, QStringLiteral("menuNumberOfSamples"),
                                    QStringLiteral("&Number Of Samples"));
+    menuCalibrationTolerance = makeItem(menuSpecial, QStringLiteral("menuCalibrationTolerance"),
+                                        QStringLiteral("Calibration &Tolerance..."));
 
     menuHelp2 = addMenu("menuHelp2", QStringLiteral("&Help"));
     menuContents = makeItem(menuHelp2, QStringLiteral("menuContents"), QStringLiteral("&Contents"));
@@ -313,8 +315,6 @@ void MainWindow::createMenus()
     menuAbout = makeItem(menuHelp2, QStringLiteral("menuAbout"), QStringLiteral("&About"));
 }
 
-    menuCalibrationTolerance = makeItem(menuSpecial, QStringLiteral("menuCalibrationTolerance"),
-                                        QStringLiteral("Calibration &Tolerance..."));
 void MainWindow::createLineMonitor()
 {
     m_lineMonitor = new LineMonitor(this);
@@ -387,6 +387,7 @@ void MainWindow::connectHandlers()
     onClick(menuCloseComPort, [this] { menuCloseComPort_Click(); });
     onClick(menuRelayTriggerPoint, [this] { menuRelayTriggerPoint_Click(); });
     onClick(menuNumberOfSamples, [this] { menuNumberOfSamples_Click(); });
+    onClick(menuCalibrationTolerance, [this] { menuCalibrationTolerance_Click(); });
     onClick(menuContents, [this] { menuContents_Click(); });
     onClick(menuAbout, [this] { menuAbout_Click(); });
 
@@ -394,7 +395,6 @@ void MainWindow::connectHandlers()
     onClick(SpanButton, [this] { SpanButton_Click(); });
     onClick(CancelButton, [this] { CancelButton_Click(); });
 
-    onClick(menuCalibrationTolerance, [this] { menuCalibrationTolerance_Click(); });
     connectAmbientHandlers();
 }
 
