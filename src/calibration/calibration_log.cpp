@@ -4,6 +4,7 @@
 
 #include "shell/main_window.h"
 
+#include "calibration/accuracy_check.h"
 #include "calibration/calibration_journal.h"
 #include "platform/serial_port.h"
 
@@ -43,6 +44,8 @@ void MainWindow::recordCalibration(CalibrationKind kind, const StoreResult &resu
         e.stability = m_runStability;
         e.trace = m_runTrace;
         e.judgement = m_runJudgement;
+        if (m_runJudgement)
+            e.check = checkOutcome(*m_runJudgement);
         break;
     case CalibrationKind::Zero:
     case CalibrationKind::Span:

@@ -23,6 +23,12 @@ void MainWindow::startRun(RunKind kind)
     TxMean = 0;
     ZeroCalibrationRunning = kind == RunKind::Zero;
     SpanCalibrationRunning = kind == RunKind::Span;
+    if (kind == RunKind::CheckZero)
+        m_check = CalibrationKind::CheckZero;
+    else if (kind == RunKind::CheckSpan)
+        m_check = CalibrationKind::CheckSpan;
+    else
+        m_check.reset();
     ZeroButton->setEnabled(false);
     SpanButton->setEnabled(false);
     CancelButton->setEnabled(true);
@@ -45,8 +51,11 @@ void MainWindow::startRun(RunKind kind)
 
 QString MainWindow::samplingStatusText() const
 {
-    return samplingText(ZeroCalibrationRunning ? RunKind::Zero : RunKind::Span, SampleCount + 1,
-                        NumberOfSamples);
+    const RunKind kind = m_check == CalibrationKind::CheckZero ? RunKind::CheckZero
+        : m_check == CalibrationKind::CheckSpan                 ? RunKind::CheckSpan
+        : ZeroCalibrationRunning                                ? RunKind::Zero
+                                                                : RunKind::Span;
+    return samplingText(kind, SampleCount + 1, NumberOfSamples);
 }
 
 QString MainWindow::sampleMarker() const
@@ -71,6 +80,12 @@ void MainWindow::takeSample()
     // the readings again and take no sample: nothing is stored twice.
     m_runComplete = true;
 
+    if (const auto check = m_check) {
+        // Back to idle first: a failed check may start a calibration.
+        CancelButton_Click();
+        endCheck(*check);
+        return;
+    }
     if (ZeroCalibrationRunning) {
         NewT0 = plainDecimalText(TxMean);
         NewR0 = plainDecimalText(RxMean);

@@ -4,10 +4,22 @@
 
 QString samplingText(RunKind kind, double sample, double samples)
 {
-    const QString calibration
-        = kind == RunKind::Zero ? QStringLiteral("Zero") : QStringLiteral("Span");
-    return QStringLiteral("Sampling data for %1 Calibration (Sample").arg(calibration)
-        + numberText(sample) + QStringLiteral(" of ") + numberText(samples) + u')';
+    QString text;
+    switch (kind) {
+    case RunKind::Zero:
+        text = QStringLiteral("Sampling data for Zero Calibration (Sample");
+        break;
+    case RunKind::Span:
+        text = QStringLiteral("Sampling data for Span Calibration (Sample");
+        break;
+    case RunKind::CheckZero:
+        text = QStringLiteral("Accuracy check with zero gas (Sample");
+        break;
+    case RunKind::CheckSpan:
+        text = QStringLiteral("Accuracy check with span gas (Sample");
+        break;
+    }
+    return text + numberText(sample) + QStringLiteral(" of ") + numberText(samples) + u')';
 }
 
 QString sampleMarker(double sample)

@@ -11,6 +11,7 @@ void MainWindow::CancelButton_Click()
 {
     ZeroCalibrationRunning = false;
     SpanCalibrationRunning = false;
+    m_check.reset();
     m_runComplete = false;
     ZeroButton->setEnabled(true);
     SpanButton->setEnabled(true);

@@ -308,6 +308,11 @@ void MainWindow::createMenus()
                                    QStringLiteral("&Number Of Samples"));
     menuCalibrationTolerance = makeItem(menuSpecial, QStringLiteral("menuCalibrationTolerance"),
                                         QStringLiteral("Calibration &Tolerance..."));
+    menuSpecial->addSeparator();
+    menuAccuracyCheckZero = makeItem(menuSpecial, QStringLiteral("menuAccuracyCheckZero"),
+                                     QStringLiteral("Accuracy Check with &Zero Gas..."));
+    menuAccuracyCheckSpan = makeItem(menuSpecial, QStringLiteral("menuAccuracyCheckSpan"),
+                                     QStringLiteral("Accuracy Check with &Span Gas..."));
 
     menuHelp2 = addMenu("menuHelp2", QStringLiteral("&Help"));
     menuContents = makeItem(menuHelp2, QStringLiteral("menuContents"), QStringLiteral("&Contents"));
@@ -388,6 +393,8 @@ void MainWindow::connectHandlers()
     onClick(menuRelayTriggerPoint, [this] { menuRelayTriggerPoint_Click(); });
     onClick(menuNumberOfSamples, [this] { menuNumberOfSamples_Click(); });
     onClick(menuCalibrationTolerance, [this] { menuCalibrationTolerance_Click(); });
+    onClick(menuAccuracyCheckZero, [this] { menuAccuracyCheckZero_Click(); });
+    onClick(menuAccuracyCheckSpan, [this] { menuAccuracyCheckSpan_Click(); });
     onClick(menuContents, [this] { menuContents_Click(); });
     onClick(menuAbout, [this] { menuAbout_Click(); });
 

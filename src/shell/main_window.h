@@ -126,6 +126,8 @@ public:
     QMenu *menuSpecial = nullptr;
     QAction *menuNumberOfSamples = nullptr;
     QAction *menuCalibrationTolerance = nullptr;
+    QAction *menuAccuracyCheckZero = nullptr;
+    QAction *menuAccuracyCheckSpan = nullptr;
     QMenu *menuHelp2 = nullptr;
     QAction *menuContents = nullptr;
     QAction *menuAbout = nullptr;
@@ -161,6 +163,10 @@ public:
     // How far a run's reading may be from the applied gas before the run is
     // questioned; kept with the preferences.
     void menuCalibrationTolerance_Click();
+    // An accuracy check: a run like a calibration's that compares the
+    // transmitter with the zero or span gas and writes nothing.
+    void menuAccuracyCheckZero_Click();
+    void menuAccuracyCheckSpan_Click();
     void ZeroButton_Click();
     // Replace their arguments by their whole-number texts before sending them;
     // `kind` says for the record whether a run's result or an undo is stored.
@@ -215,7 +221,12 @@ private:
     // OK/Cancel question; true when the technician pressed OK.
     bool confirm(const QString &text, MessageIcon icon = MessageIcon::None,
                  const QString &title = applicationTitle);
-    bool calibrationRunning() const { return ZeroCalibrationRunning || SpanCalibrationRunning; }
+    // A calibration or an accuracy check: both sample and hold off the same
+    // operations.
+    bool calibrationRunning() const
+    {
+        return ZeroCalibrationRunning || SpanCalibrationRunning || m_check;
+    }
     // Beeps and says "Not possible during calibration!" when a run is under way.
     bool refusedDuringCalibration();
 
@@ -277,6 +288,10 @@ private:
     QString sampleMarker() const;
     void takeSample();
     void endSpanRun();
+    void startCheck(CalibrationKind kind);
+    // The check's verdict: its row in the record, then its box; a failure
+    // offers the matching calibration.
+    void endCheck(CalibrationKind kind);
     // The judgement of the run that just took its last sample against the
     // applied gas: true when it passed, or when the technician chose to store
     // a doubtful run all the same. False: the refusal is recorded and nothing
@@ -322,6 +337,7 @@ private:
     ReadingSeries m_runReadings {0}; // what the run's judgement looks at
     std::optional<RunJudgement> m_runJudgement; // of the run that ended last
     bool m_runOverridden = false; // stored although its judgement doubted it
+    std::optional<CalibrationKind> m_check; // the accuracy check under way
     RecentReadings m_recentReadings; // whether the gas has settled, while idle
     std::unique_ptr<CalibrationJournal> m_journal; // made at its first row
     QString m_transmitterVersion; // as "VER" answered, once asked

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "calibration/calibration_record.h"
+#include "calibration/run_judgement.h"
+
+#include <QStringList>
+
+// An accuracy check compares the transmitter's readings with a certified gas
+// and writes nothing into it. Only a transmitter that fails is calibrated.
+
+// Pass within the tolerance, fail outside it or on a weak IR signal; a gas
+// that had not settled gives no verdict on the transmitter.
+CheckOutcome checkOutcome(const RunJudgement &judgement);
+
+// The lines of the box at the end of a check: its verdict, the figures (as
+// found, applied gas, difference in ppm and %, tolerance) and, where the gas
+// had not settled or the signal was weak, the judgement's words.
+QStringList checkReportLines(CalibrationKind kind, const RunJudgement &judgement,
+                             const Tolerance &tolerance);
