@@ -6,6 +6,7 @@
 #include "shell/main_window.h"
 
 #include "link/command_set.h"
+#include "measure/trend_view.h"
 #include "platform/serial_port.h"
 #include "platform/timer.h"
 
@@ -41,6 +42,7 @@ void MainWindow::onPortLost()
         menuCom[size_t(n)]->setChecked(false);
     menuCloseComPort->setEnabled(true);
     ppmDisplay->setText(QStringLiteral("????"));
+    m_trendView->addGap();
     setStatus(QStringLiteral("Com Port is Closed"), StatusColour::Red);
     // A run cannot go on without its readings, and nothing of a broken run
     // is stored.

@@ -17,8 +17,13 @@ void MainWindow::Timer1_Timer()
     // One exchange at a time: no poll while another one waits for its reply.
     // The poll does run behind a box (the end of a run, a relay level asked
     // for), where the line is free.
-    if (m_lineUser != LineUser::Idle || !m_port.isOpen())
+    if (m_lineUser != LineUser::Idle)
         return;
+    // A poll that cannot run leaves no reading: the trend's line breaks.
+    if (!m_port.isOpen()) {
+        m_trendView->addGap();
+        return;
+    }
     pollOnce();
     // A click that came during the wait runs now, as a click of its own.
     runAfterPoll();
@@ -31,6 +36,7 @@ void MainWindow::pollOnce()
     if (answer != Answer::Silent) {
         showPollReply();
     } else if (m_port.isOpen()) {
+        m_trendView->addGap();
         m_desktop.beep();
         setStatus(QStringLiteral("Transmitter Not Responding, Check Com and Cables"),
                   StatusColour::Red);
@@ -49,8 +55,10 @@ void MainWindow::showPollReply()
         setStatus(QStringLiteral("Serial Connection OK"), StatusColour::Black);
 
     cutToRecord(RxBuffer);
-    if (!hasRecordShape(RxBuffer))
+    if (!hasRecordShape(RxBuffer)) {
+        m_trendView->addGap();
         return;
+    }
 
     const Reading reading = readRecord(RxBuffer);
     RxValue = reading.rx;

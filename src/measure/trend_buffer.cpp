@@ -22,6 +22,12 @@ void TrendBuffer::add(const TrendPoint &point)
     }
 }
 
+void TrendBuffer::addGap(qint64 time)
+{
+    if (m_size > 0 && !at(m_size - 1).gap)
+        add({time, 0, false, true});
+}
+
 void TrendBuffer::clear()
 {
     m_oldest = 0;

@@ -5,11 +5,13 @@
 #include <cstddef>
 #include <vector>
 
-// One reading on the trend.
+// One reading on the trend, or the lack of one: a poll without a valid
+// reading, or a port that was away, breaks the line there.
 struct TrendPoint {
     qint64 time = 0; // steady milliseconds
     double ppm = 0; // the averaged concentration
     bool sample = false; // taken by a calibration run
+    bool gap = false; // no reading at this time; ppm and sample mean nothing
 };
 
 // The readings of the recent past, oldest first. A reading older than the
@@ -21,6 +23,10 @@ public:
     TrendBuffer(qint64 keptMilliseconds, std::size_t capacity);
 
     void add(const TrendPoint &point);
+    // A break in the readings at `time`. Only the first of several in a row
+    // is kept, and none before the first reading: a link that stays down
+    // costs no memory.
+    void addGap(qint64 time);
     void clear();
 
     std::size_t size() const { return m_size; }

@@ -6,6 +6,9 @@
 #include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
+#include <QGraphicsLineItem>
+#include <QGraphicsPathItem>
+#include <QGraphicsSimpleTextItem>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineSeries>
@@ -25,6 +28,11 @@ const QColor concentrationColour(0x1f, 0x5f, 0xa8);
 const QColor sampleColour(0xe6, 0x7e, 0x22);
 const QColor relayOnColour(0xc0, 0x39, 0x2b);
 const QColor relayOffColour(0x27, 0x8e, 0x4f);
+const QColor markerColour(0x55, 0x55, 0x55);
+
+// Above the grid and the axes, below the series (the samples' dots).
+constexpr qreal lineZ = 3.5;
+constexpr qreal markerZ = 3.6;
 
 // Round tick steps, so the time labels fall on whole half-minutes or minutes.
 qint64 tickMilliseconds(int spanMinutes)
@@ -161,14 +169,17 @@ void TrendView::createChart()
     m_chart->setBackgroundVisible(false);
     m_chart->setPlotAreaBackgroundBrush(Qt::white);
     m_chart->setPlotAreaBackgroundVisible(true);
-    m_chart->setMargins(QMargins(2, 2, 2, 2));
     m_chart->legend()->setAlignment(Qt::AlignBottom);
 
     m_concentration = new QLineSeries;
     m_concentration->setName(QStringLiteral("CO2 (avg)"));
     QPen pen(concentrationColour);
     pen.setWidthF(2);
+    pen.setJoinStyle(Qt::RoundJoin);
     m_concentration->setPen(pen);
+    m_line = new QGraphicsPathItem(m_chart);
+    m_line->setPen(pen);
+    m_line->setZValue(lineZ);
     m_samples = new QScatterSeries;
     m_samples->setName(QStringLiteral("Calibration samples"));
     m_samples->setMarkerSize(7);
@@ -181,6 +192,11 @@ void TrendView::createChart()
     // present: a time axis of categories placed on their values.
     m_timeAxis = new QCategoryAxis;
     m_timeAxis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    // A label at the present stands half beyond the plot's right edge: the
+    // chart keeps room for that half, so the label is whole.
+    const int halfLabel
+        = QFontMetrics(m_timeAxis->labelsFont()).horizontalAdvance(QStringLiteral("00:00:00")) / 2;
+    m_chart->setMargins(QMargins(2, 2, halfLabel + 2, 2));
     m_ppmAxis = new QValueAxis;
     m_ppmAxis->setTitleText(QStringLiteral("ppm"));
     m_ppmAxis->setLabelFormat(QStringLiteral("%.0f"));
@@ -194,7 +210,10 @@ void TrendView::createChart()
         series->attachAxis(m_timeAxis);
         series->attachAxis(m_ppmAxis);
     }
-    connect(m_chart, &QChart::plotAreaChanged, this, &TrendView::showPpmTicks);
+    connect(m_chart, &QChart::plotAreaChanged, this, [this] {
+        showPpmTicks();
+        placeOnPlot();
+    });
     // Not on the chart until their levels are known; the chart owns them then.
     m_relayOnLine->setParent(this);
     m_relayOffLine->setParent(this);
@@ -203,6 +222,26 @@ void TrendView::createChart()
 void TrendView::addReading(double ppm, bool sample)
 {
     m_readings.add({m_clock.steadyMilliseconds(), ppm, sample});
+    redraw();
+}
+
+void TrendView::addGap()
+{
+    // A break shows only once a reading follows it; until then a link that
+    // stays down costs no redraw.
+    const std::size_t before = m_readings.size();
+    m_readings.addGap(m_clock.steadyMilliseconds());
+    if (m_readings.size() != before)
+        redraw();
+}
+
+void TrendView::addMarker(const QString &label)
+{
+    const qint64 now = m_clock.steadyMilliseconds();
+    m_markers.append({now, label});
+    while (qsizetype(m_markers.size()) > qsizetype(markerCapacity)
+           || m_markers.front().time < now - keptMilliseconds)
+        m_markers.removeFirst();
     redraw();
 }
 
@@ -232,7 +271,27 @@ void TrendView::showPpmTicks()
 
 qsizetype TrendView::drawnReadings() const
 {
-    return m_concentration->count();
+    qsizetype readings = 0;
+    for (const QList<QPointF> &piece : m_pieces)
+        readings += piece.size();
+    return readings;
+}
+
+QList<qsizetype> TrendView::drawnPieces() const
+{
+    QList<qsizetype> sizes;
+    for (const QList<QPointF> &piece : m_pieces)
+        sizes << piece.size();
+    return sizes;
+}
+
+QList<TrendView::DrawnMarker> TrendView::drawnMarkers() const
+{
+    QList<DrawnMarker> drawn;
+    for (const auto &[line, label] : m_markerItems)
+        if (line->isVisible())
+            drawn.append({label->text(), line->line().x1()});
+    return drawn;
 }
 
 qsizetype TrendView::drawnSamples() const
@@ -255,21 +314,33 @@ void TrendView::redraw()
     const qint64 tick = tickMilliseconds(m_spanMinutes);
     const auto wall = [&](qint64 steady) { return double(wallNow - (steadyNow - steady)); };
 
-    QList<QPointF> line;
+    m_pieces.clear();
+    QList<QPointF> piece;
     QList<QPointF> samples;
     double low = std::numeric_limits<double>::infinity();
     double high = -low;
     for (std::size_t i = m_readings.firstFrom(steadyNow - span); i < m_readings.size(); ++i) {
         const TrendPoint &point = m_readings.at(i);
+        if (point.gap) {
+            if (!piece.isEmpty())
+                m_pieces << std::exchange(piece, {});
+            continue;
+        }
         const QPointF xy(wall(point.time), point.ppm);
-        line << xy;
+        piece << xy;
         if (point.sample)
             samples << xy;
         low = std::min(low, point.ppm);
         high = std::max(high, point.ppm);
     }
-    m_concentration->replace(line);
+    if (!piece.isEmpty())
+        m_pieces << piece;
     m_samples->replace(samples);
+
+    m_shownMarkers.clear();
+    for (const Marker &marker : m_markers)
+        if (marker.time >= steadyNow - span)
+            m_shownMarkers.append({wall(marker.time), marker.label});
 
     const qint64 axisStart = wallNow - span;
     const qint64 axisEnd = wallNow;
@@ -312,4 +383,50 @@ void TrendView::redraw()
     m_ppmAxis->setRange(low - margin, high + margin);
     m_ppmSpan = high - low;
     showPpmTicks();
+    placeOnPlot();
+}
+
+void TrendView::placeOnPlot()
+{
+    const auto at = [this](const QPointF &value) {
+        return m_chart->mapToPosition(value, m_concentration);
+    };
+    QPainterPath path;
+    for (const QList<QPointF> &piece : m_pieces) {
+        // A reading between two breaks has no neighbour to join: a dot.
+        if (piece.size() == 1) {
+            path.addEllipse(at(piece.front()), 1.5, 1.5);
+            continue;
+        }
+        path.moveTo(at(piece.front()));
+        for (qsizetype i = 1; i < piece.size(); ++i)
+            path.lineTo(at(piece[i]));
+    }
+    m_line->setPath(path);
+
+    const QRectF plot = m_chart->plotArea();
+    while (m_markerItems.size() < m_shownMarkers.size()) {
+        auto *line = new QGraphicsLineItem(m_chart);
+        line->setPen(QPen(markerColour, 1));
+        line->setZValue(markerZ);
+        auto *label = new QGraphicsSimpleTextItem(m_chart);
+        QFont font = m_timeAxis->labelsFont();
+        font.setPointSizeF(font.pointSizeF() * 0.9);
+        label->setFont(font);
+        label->setBrush(markerColour);
+        label->setZValue(markerZ);
+        m_markerItems.append({line, label});
+    }
+    for (qsizetype i = 0; i < m_markerItems.size(); ++i) {
+        auto [line, label] = m_markerItems[i];
+        const bool shown = i < m_shownMarkers.size();
+        line->setVisible(shown);
+        label->setVisible(shown);
+        if (!shown)
+            continue;
+        const double x = at(QPointF(m_shownMarkers[i].first, 0)).x();
+        line->setLine(x, plot.top(), x, plot.bottom());
+        label->setText(m_shownMarkers[i].second);
+        label->setPos(x + 3, plot.top() + 1);
+    }
 }

@@ -192,6 +192,46 @@ private slots:
         QCOMPARE(trend->readings().size(), 1796u);
         QCOMPARE(trend->drawnReadings(), 300);
     }
+
+    void trendBreaksWhereNoReadingCame()
+    {
+        LinkedWindowFixture f;
+        f.startLinked();
+        const auto *trend = f.w().findChild<TrendView *>();
+        const auto readings = [&](int count) {
+            f.transmitter.setReading(20000, 30000, 400, 400);
+            f.polls(count);
+        };
+        readings(3);
+        QCOMPARE(trend->drawnPieces(), QList<qsizetype> {3});
+        // A poll without a reply.
+        f.transmitter.silence("X");
+        f.poll();
+        readings(2);
+        QCOMPARE(trend->drawnPieces(), (QList<qsizetype> {3, 2}));
+        // A reply that is no reading: one reading alone between two breaks.
+        f.transmitter.answer("X", "  1234 5678");
+        f.poll();
+        readings(1);
+        f.transmitter.answer("X", "  1234 5678");
+        f.polls(2);
+        QCOMPARE(trend->drawnPieces(), (QList<qsizetype> {3, 2, 1}));
+        // The adapter pulled and back within a second; the next poll reads.
+        readings(2);
+        f.fake.clock.advance(500);
+        f.fake.port.vanish();
+        f.fake.clock.advance(1500);
+        readings(4);
+        QCOMPARE(trend->drawnPieces(), (QList<qsizetype> {3, 2, 1, 2, 5}));
+        // The technician closes the port and opens it again ten seconds later:
+        // one break for the whole time.
+        f.w().menuCloseComPort->trigger();
+        f.fake.clock.advance(10'000);
+        f.w().menuCom[1]->trigger();
+        readings(2);
+        QCOMPARE(trend->drawnPieces(), (QList<qsizetype> {3, 2, 1, 2, 5, 2}));
+        QCOMPARE(trend->readings().size(), 20u);
+    }
 };
 
 QTEST_MAIN(ReadingPollTest)
