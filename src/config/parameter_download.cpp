@@ -3,13 +3,16 @@
 
 #include "shell/main_window.h"
 
+#include "config/download_stop.h"
 #include "config/parameter_commands.h"
 #include "config/parameter_file_preview.h"
 #include "link/command_set.h"
+#include "link/line_monitor.h"
 #include "platform/serial_port.h"
 #include "shell/busy_pointer.h"
 
 #include <QFile>
+#include <QStatusBar>
 
 #include <optional>
 
@@ -59,12 +62,22 @@ void MainWindow::menuOpenParameterFile_Click()
     BusyPointer busy(m_desktop);
     busy.show();
     setStatus(QStringLiteral("Sending Parameters to the transmitter"), StatusColour::Blue);
+    qsizetype line = 0;
+    // The box and the status line say only that the sending stopped; the
+    // status bar and the line monitor say where, and what had been applied.
+    const auto tellWhere = [&](bool refused) {
+        const QString where = downloadStopText(*fileText, line, RxBuffer, refused);
+        statusBar()->showMessage(where);
+        m_lineMonitor->note(where, m_clock.now());
+    };
     const LinkFailure failure {
-        [this] {
+        [&] {
+            tellWhere(false);
             m_desktop.beep();
             setStatus(QStringLiteral("Transmitter Is Not Responding!"), StatusColour::Red);
         },
         [&] {
+            tellWhere(true);
             busy.release();
             m_desktop.beep();
             m_dialogs.message(QStringLiteral("Error during sending the parameters!")
@@ -72,10 +85,20 @@ void MainWindow::menuOpenParameterFile_Click()
                               MessageButtons::Ok, MessageIcon::Critical, applicationTitle);
         },
     };
-    for (const QByteArray &command : parameterCommands(*fileText)) {
-        if (!sendOrFail(command, Transmitter::DownloadLineTimeout, failure))
+    const QList<QByteArray> commands = parameterCommands(*fileText);
+    for (; line < commands.size(); ++line) {
+        if (!sendOrFail(commands[line], Transmitter::DownloadLineTimeout, failure)) {
+            busy.release();
+            // What the lines before the stop did to the relay levels is
+            // the transmitter's to say.
+            if (line > 0)
+                readRelayLevels();
             return;
+        }
     }
+    // The file may have set the relay levels; the trend draws the ones the
+    // transmitter now holds.
+    readRelayLevels();
     busy.release();
     const QString done = QStringLiteral("Parameters sent and saved into the transmitter");
     setStatus(done, StatusColour::Black);

@@ -5,10 +5,32 @@
 
 #include "config/relay_levels.h"
 #include "link/command_set.h"
+#include "measure/trend_view.h"
 #include "platform/serial_port.h"
 #include "shell/busy_pointer.h"
 #include "shell/leading_number.h"
 #include "shell/number_format.h"
+
+bool MainWindow::readRelayLevels()
+{
+    // A reply of another form leaves the level known from before.
+    const auto readLevel = [this](const Transmitter::Query &query, QString &level) {
+        if (send(Transmitter::command(query.command), Transmitter::QueryTimeout) == Answer::Silent)
+            return false;
+        if (Transmitter::hasLabel(RxBuffer, query))
+            level = QString::fromLatin1(Transmitter::takeValue(RxBuffer, query));
+        return true;
+    };
+    const bool answered = readLevel(Transmitter::RelayHigh, RelayOnLevel)
+        && readLevel(Transmitter::RelayLow, RelayOffLevel);
+    // Levels the transmitter did not confirm are not drawn as if it held
+    // them; the values stay, for the boxes that offer them.
+    if (answered)
+        showRelayLevels();
+    else
+        m_trendView->setRelayLevels(std::nullopt, std::nullopt);
+    return answered;
+}
 
 void MainWindow::menuRelayTriggerPoint_Click()
 {
@@ -24,18 +46,8 @@ void MainWindow::menuRelayTriggerPoint_Click()
         report(QStringLiteral("Transmitter Is Not Responding, Check Com And Cables"));
     };
 
-    // A reply of another form leaves the level offered from before.
-    const auto readLevel = [this](const Transmitter::Query &query, QString &level) {
-        if (send(Transmitter::command(query.command), Transmitter::QueryTimeout) == Answer::Silent)
-            return false;
-        if (Transmitter::hasLabel(RxBuffer, query))
-            level = QString::fromLatin1(Transmitter::takeValue(RxBuffer, query));
-        return true;
-    };
-    if (!readLevel(Transmitter::RelayHigh, RelayOnLevel)
-        || !readLevel(Transmitter::RelayLow, RelayOffLevel))
+    if (!readRelayLevels())
         return notResponding();
-    showRelayLevels();
 
     double onLevel = 0;
     double offLevel = 0;

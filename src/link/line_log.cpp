@@ -46,6 +46,14 @@ LineLog::Change LineLog::record(LineDirection direction, QByteArrayView bytes,
                                 const QDateTime &time)
 {
     Change change;
+    // A note is one entry whole: cutting it could split a character.
+    if (direction == LineDirection::Note) {
+        if (m_entries.size() == m_capacity)
+            m_entries.pop_front();
+        m_entries.push_back({time, direction, bytes.toByteArray()});
+        change.added = 1;
+        return change;
+    }
     // The transmitter's reply is complete with its prompt; until then the
     // pieces a slow line delivers belong together.
     if (!m_entries.empty() && direction == LineDirection::In) {
@@ -71,9 +79,12 @@ LineLog::Change LineLog::record(LineDirection direction, QByteArrayView bytes,
 
 QString LineLog::lineText(const LineEntry &entry)
 {
+    const QString time = entry.time.toString(QStringLiteral("HH:mm:ss.zzz"));
+    if (entry.direction == LineDirection::Note)
+        return time + QLatin1String("  -- ")
+            + QString::fromUtf8(entry.bytes).replace(u'\n', u' ').replace(u'\r', u' ');
     const QLatin1String arrow(entry.direction == LineDirection::Out ? "->" : "<-");
-    return entry.time.toString(QStringLiteral("HH:mm:ss.zzz")) + QLatin1String("  ") + arrow + u' '
-        + visibleBytes(entry.bytes);
+    return time + QLatin1String("  ") + arrow + u' ' + visibleBytes(entry.bytes);
 }
 
 QString LineLog::text() const

@@ -14,7 +14,9 @@
 // (<1B>, <FF>). The result never holds a line break.
 QString visibleBytes(QByteArrayView bytes);
 
-enum class LineDirection { Out, In };
+// Out to the transmitter, in from it, or a note of the program's own (where
+// an operation stopped): the note's bytes are its UTF-8 text.
+enum class LineDirection { Out, In, Note };
 
 struct LineEntry {
     QDateTime time; // of the first byte

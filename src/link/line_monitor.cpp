@@ -80,6 +80,11 @@ void LineMonitor::record(LineDirection direction, QByteArrayView bytes, const QD
         scroll->setValue(scroll->maximum());
 }
 
+void LineMonitor::note(const QString &text, const QDateTime &time)
+{
+    record(LineDirection::Note, text.toUtf8(), time);
+}
+
 void LineMonitor::showEvent(QShowEvent *event)
 {
     QDockWidget::showEvent(event);

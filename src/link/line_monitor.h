@@ -17,6 +17,8 @@ public:
     explicit LineMonitor(QWidget *parent = nullptr);
 
     void record(LineDirection direction, QByteArrayView bytes, const QDateTime &time);
+    // A line of the program's own among the traffic ("-- Download stopped ...").
+    void note(const QString &text, const QDateTime &time);
     const LineLog &log() const { return m_log; }
     // The lines as the panel shows them.
     QString shownText() const;

@@ -278,6 +278,9 @@ private:
     // The relay levels on the trend, once the transmitter or the technician
     // has named them.
     void showRelayLevels();
+    // Asks the transmitter for its relay levels and draws them; none are
+    // drawn (and false) when it does not answer.
+    bool readRelayLevels();
 
     // ---- Calibration (calibration/) ------------------------------------------
     void startRun(RunKind kind);

@@ -295,6 +295,12 @@ private slots:
         for (const char *bytes : {"X\r", "123456789", "Y\r"})
             log.record(bytes[0] == '1' ? LineDirection::In : LineDirection::Out, bytes, {});
         QCOMPARE(log.text(), QStringLiteral("  <- 5678\n  <- 9\n  -> Y<CR>\n"));
+        // A note of the program's own is kept whole, on one line, and does not
+        // join a reply still waiting for its prompt.
+        log.record(LineDirection::In, "ab", {});
+        log.record(LineDirection::Note, "Stopped at line 2 \"T0\u00b0\r\n\":", {});
+        QCOMPARE(log.text(),
+                 QString::fromUtf8("  -> Y<CR>\n  <- ab\n  -- Stopped at line 2 \"T0\u00b0  \":\n"));
     }
 };
 
