@@ -26,6 +26,9 @@ LineMonitor::LineMonitor(QWidget *parent) : QDockWidget(QStringLiteral("Line Mon
     m_view = new QPlainTextEdit(panel);
     m_view->setObjectName(QStringLiteral("lineMonitorView"));
     m_view->setReadOnly(true);
+    // A caret shows where the focus is, and lets the keyboard select a part
+    // of the log to copy.
+    m_view->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     m_view->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_view->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     // One block per entry, so the view drops its oldest lines with the log.

@@ -145,6 +145,9 @@ TrendView::TrendView(Clock &clock, QWidget *parent)
 
     auto *view = new ChartView(m_chart, this);
     view->setRenderHint(QPainter::Antialiasing);
+    // The chart has nothing to do with keys, and a Tab stop that shows no
+    // focus leaves the technician guessing where the focus went.
+    view->setFocusPolicy(Qt::NoFocus);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 0, 4, 4);
     layout->setSpacing(0);
