@@ -62,7 +62,7 @@ bool CalibrationJournal::add(CalibrationEvent event)
     const quint64 id = m_nextId++;
     event.number = 0; // the record gives it
     m_entries.append({id, event});
-    m_unwritten.append({id, false, event});
+    m_unwritten.append({id, false, event, {}, {}});
     if (stored) {
         m_asLeftId = id;
         m_asLeft.clear();
@@ -94,7 +94,19 @@ bool CalibrationJournal::finishAsLeft()
         return writeUnwritten(); // a last try for rows still waiting
     e->event.asLeft = readings;
     e->event.asLeftTime = m_asLeftTime;
-    m_unwritten.append({id, true, e->event});
+    m_unwritten.append({id, true, e->event, {}, {}});
+    return writeUnwritten();
+}
+
+bool CalibrationJournal::addCertificate(const Certificate &certificate,
+                                        const QList<qsizetype> &eventIndexes)
+{
+    Row row;
+    row.certificate = certificate;
+    for (qsizetype i : eventIndexes)
+        if (i >= 0 && i < m_entries.size())
+            row.covers << m_entries[i].id;
+    m_unwritten.append(row);
     return writeUnwritten();
 }
 
@@ -163,7 +175,17 @@ bool CalibrationJournal::writeUnwritten()
         bytes = calibrationRecordHeader().toUtf8() + '\n';
     QHash<quint64, int> numbers;
     for (Row row : m_unwritten) {
-        if (row.asLeft) {
+        if (row.certificate) {
+            Certificate c = *row.certificate;
+            c.events.clear();
+            for (quint64 id : row.covers) {
+                const Entry *e = entry(id);
+                const int n = numbers.contains(id) ? numbers.value(id) : e ? e->event.number : 0;
+                if (n > 0)
+                    c.events << n;
+            }
+            bytes += certificateRow(c, ++last).toUtf8() + '\n';
+        } else if (row.asLeft) {
             if (row.event.number == 0)
                 row.event.number = numbers.value(row.id);
             bytes += asLeftRow(row.event).toUtf8() + '\n';
@@ -193,15 +215,8 @@ bool CalibrationJournal::writeUnwritten()
 
 void CalibrationJournal::forgetSuperseded()
 {
-    for (const CalibrationKind kind : {CalibrationKind::Zero, CalibrationKind::Span}) {
-        const CalibrationKind undo
-            = kind == CalibrationKind::Zero ? CalibrationKind::UndoZero : CalibrationKind::UndoSpan;
-        qsizetype latest = -1;
-        for (qsizetype i = 0; i < m_entries.size(); ++i)
-            if (m_entries[i].event.kind == kind)
-                latest = i;
-        for (qsizetype i = latest - 1; i >= 0; --i)
-            if (m_entries[i].event.kind == kind || m_entries[i].event.kind == undo)
-                m_entries.removeAt(i);
-    }
+    QHash<int, qsizetype> newer;
+    for (qsizetype i = m_entries.size() - 1; i >= 0; --i)
+        if (++newer[int(m_entries[i].event.kind)] > keptPerKind)
+            m_entries.removeAt(i);
 }

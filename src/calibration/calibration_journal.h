@@ -1,6 +1,7 @@
 #pragma once
 
 #include "calibration/calibration_record.h"
+#include "calibration/transmitter_history.h"
 
 #include <QDateTime>
 #include <QList>
@@ -20,6 +21,8 @@
 class CalibrationJournal {
 public:
     static constexpr qsizetype asLeftReadings = 5;
+    // The events of each kind kept for the report; older ones are in the file.
+    static constexpr qsizetype keptPerKind = 20;
     // Another window holds the lock for the few milliseconds of its append;
     // longer means it hangs, and the row waits rather than the window.
     static constexpr std::chrono::milliseconds defaultLockTimeout {2000};
@@ -39,8 +42,13 @@ public:
     // the window closes); what was gathered is appended.
     bool finishAsLeft();
 
-    // Each kind's latest zero and span and the undos after it, oldest first:
-    // older ones are in the file, so a window open for weeks does not grow.
+    // Appends the row of an issued certificate for the events at
+    // `eventIndexes` in events(), which it names by their numbers in the
+    // record (given to a waiting row when it is written).
+    bool addCertificate(const Certificate &certificate, const QList<qsizetype> &eventIndexes);
+
+    // The session's events, oldest first: the latest keptPerKind of each
+    // kind, so a window open for weeks does not grow.
     QList<CalibrationEvent> events() const;
     // The T and R values the session's latest zero (or span) left in the
     // transmitter; empty when there was none or it stored nothing.
@@ -61,6 +69,8 @@ private:
         quint64 id = 0;
         bool asLeft = false;
         CalibrationEvent event; // as it was when the row was due
+        std::optional<Certificate> certificate; // a certificate's row, naming...
+        QList<quint64> covers; // ...these events
     };
     bool writeUnwritten();
     void forgetSuperseded();

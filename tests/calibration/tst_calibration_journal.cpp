@@ -94,9 +94,8 @@ private slots:
                                               "3,calibration,COM2,zero", "3,as left,COM2,zero"}));
         QVERIFY(lines(path).last().endsWith(QStringLiteral(",0,1,2,3,4,,")));
         QVERIFY(lines(path)[3].contains(QStringLiteral(",refused: out of range,")));
-        // Only the latest zero stays in memory, with what it left.
-        QCOMPARE(other.events().size(), 1);
-        QCOMPARE(other.events()[0].number, 3);
+        QCOMPARE(other.events().size(), 2);
+        QCOMPARE(other.events()[1].number, 3);
         QCOMPARE(other.valuesLeftBy(CalibrationKind::Zero),
                  std::make_pair(QStringLiteral("30002"), QStringLiteral("20001")));
         QCOMPARE(other.valuesLeftBy(CalibrationKind::Span), std::make_pair(QString(), QString()));
@@ -131,6 +130,46 @@ private slots:
         QCOMPARE(rowHeads(path), QStringList({"41,calibration,,", "41,as left,,",
                                               "42,calibration,COM1,zero", "42,as left,COM1,zero",
                                               "43,calibration,COM1,span"}));
+    }
+
+    void aCertificateNamesItsEventsOnceTheyHaveNumbers()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("calibrations.csv"));
+        CalibrationJournal journal(path, 50ms);
+        CalibrationEvent check = storedZero(QStringLiteral("COM1"));
+        check.kind = CalibrationKind::CheckZero;
+        QVERIFY(journal.add(check));
+        // The rest wait behind another window's lock: the certificate names
+        // them by the numbers they get when they go in.
+        QLockFile otherWindow(path + QStringLiteral(".lock"));
+        QVERIFY(otherWindow.lock());
+        QVERIFY(!journal.add(storedZero(QStringLiteral("COM1"))));
+        QVERIFY(!journal.add(check));
+        const Certificate c {"KC-2026-0042", QDateTime(QDate(2026, 12, 7), QTime(10, 0), Qt::UTC),
+                             "COM1", "/dev/ttyUSB0", "V1", "K-33", "0712345", {}};
+        QVERIFY(!journal.addCertificate(c, {0, 2, 7}));
+        otherWindow.unlock();
+        QVERIFY(journal.finishAsLeft());
+        QCOMPARE(rowHeads(path), QStringList({"1,calibration,COM1,check zero",
+                                              "2,calibration,COM1,zero",
+                                              "3,calibration,COM1,check zero",
+                                              "4,certificate,COM1,certificate"}));
+        QVERIFY(lines(path).last().endsWith(
+            ",KC-2026-0042,,,,,,,,,,,,,,,,,,,,,,,,,,,,type=K-33; serial=0712345; events=1 3"));
+        QCOMPARE(lines(path).last().split(u',').size(), 36);
+
+        // A window open for weeks keeps the latest of each kind, no more.
+        for (int i = 0; i < CalibrationJournal::keptPerKind + 5; ++i) {
+            CalibrationEvent zero = storedZero(QStringLiteral("COM1"));
+            zero.afterT = QString::number(i);
+            QVERIFY(journal.add(zero));
+        }
+        const QList<CalibrationEvent> kept = journal.events();
+        QCOMPARE(kept.size(), CalibrationJournal::keptPerKind + 2);
+        QCOMPARE(kept[0].kind, CalibrationKind::CheckZero);
+        QCOMPARE(kept[2].afterT, QStringLiteral("5"));
+        QCOMPARE(kept.last().afterT, QStringLiteral("24"));
     }
 
     void twoProcessesAppendingAtOnceNeitherTearNorRepeat()

@@ -1,0 +1,177 @@
+#include "transmitter_history.h"
+
+#include "calibration/calibration_record.h"
+#include "shell/number_format.h"
+
+#include <QHash>
+
+#include <algorithm>
+
+namespace {
+
+// The record's columns that the history reads.
+enum Column {
+    EventColumn = 0,
+    RowColumn = 1,
+    TimeColumn = 2,
+    KindColumn = 6,
+    OutcomeColumn = 7,
+    AppliedColumn = 11,
+    AsFoundColumn = 28,
+    FirstAsLeftColumn = 29,
+    LastColumn = 35,
+};
+constexpr int asLeftColumns = 5;
+
+// A value in the certificate's last column cannot hold the separators.
+QString plain(QString text)
+{
+    return text.replace(u';', u',').replace(u'=', u'-').trimmed();
+}
+
+// The certificate's transmitter and events from its last column.
+struct Certified {
+    QString serial;
+    QList<int> events;
+};
+
+Certified certifiedIn(const QString &field)
+{
+    Certified c;
+    for (const QString &part : field.split(u';')) {
+        const QString key = part.section(u'=', 0, 0).trimmed();
+        const QString value = part.section(u'=', 1).trimmed();
+        if (key == u"serial") {
+            c.serial = value;
+        } else if (key == u"events") {
+            for (const QString &n : value.split(u' ', Qt::SkipEmptyParts))
+                if (bool ok = false; n.toInt(&ok) > 0 && ok)
+                    c.events << n.toInt();
+        }
+    }
+    return c;
+}
+
+QString meanOf(const QStringList &fields)
+{
+    double sum = 0;
+    int count = 0;
+    for (int i = FirstAsLeftColumn; i < FirstAsLeftColumn + asLeftColumns; ++i) {
+        bool ok = false;
+        const double value = fields.value(i).toDouble(&ok);
+        if (ok) {
+            sum += value;
+            ++count;
+        }
+    }
+    return count > 0 ? formatFixed(sum / count, 1) : QString();
+}
+
+} // namespace
+
+QString certificateRow(const Certificate &c, int rowNumber)
+{
+    QStringList events;
+    for (int n : c.events)
+        events << QString::number(n);
+    QStringList fields {QString::number(rowNumber),
+                        QStringLiteral("certificate"),
+                        isoTimeWithOffset(c.time),
+                        c.port,
+                        c.device,
+                        c.version,
+                        QStringLiteral("certificate"),
+                        c.number};
+    while (fields.size() < LastColumn)
+        fields << QString();
+    fields << QStringLiteral("type=%1; serial=%2; events=%3")
+                  .arg(plain(c.type), plain(c.serial), events.join(u' '));
+    for (QString &field : fields)
+        field = csvField(field);
+    return fields.join(u',');
+}
+
+QList<QStringList> parseCsv(const QString &text)
+{
+    QList<QStringList> rows;
+    QStringList row;
+    QString field;
+    bool quoted = false;
+    bool rowHasText = false;
+    const auto endRow = [&] {
+        if (rowHasText || !row.isEmpty())
+            rows << (row << field);
+        row = {};
+        field.clear();
+        rowHasText = false;
+    };
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (quoted) {
+            if (c != u'"')
+                field += c;
+            else if (i + 1 < text.size() && text[i + 1] == u'"')
+                field += text[++i];
+            else
+                quoted = false;
+        } else if (c == u'"') {
+            quoted = rowHasText = true;
+        } else if (c == u',') {
+            row << std::exchange(field, {});
+        } else if (c == u'\n') {
+            endRow();
+        } else if (c != u'\r') {
+            field += c;
+            rowHasText = true;
+        }
+    }
+    endRow();
+    return rows;
+}
+
+QList<HistoryEntry> transmitterHistory(const QString &record, const QString &serial,
+                                       const QList<int> &excluding)
+{
+    const QString wanted = plain(serial);
+    if (wanted.isEmpty())
+        return {};
+    QHash<int, QStringList> calibrations, asLeft;
+    QList<std::pair<QString, Certified>> certificates;
+    for (const QStringList &fields : parseCsv(record)) {
+        if (fields.size() <= AsFoundColumn)
+            continue;
+        const int number = fields[EventColumn].toInt();
+        const QString &row = fields[RowColumn];
+        if (row == u"calibration")
+            calibrations.insert(number, fields);
+        else if (row == u"as left")
+            asLeft.insert(number, fields);
+        else if (row == u"certificate")
+            certificates.append({fields[OutcomeColumn], certifiedIn(fields.value(LastColumn))});
+    }
+
+    QList<int> seen = excluding;
+    QList<HistoryEntry> history;
+    for (const auto &[certificate, certified] : certificates) {
+        if (certified.serial.compare(wanted, Qt::CaseInsensitive) != 0)
+            continue;
+        for (int number : certified.events) {
+            if (seen.contains(number) || !calibrations.contains(number))
+                continue;
+            seen << number;
+            const QStringList &f = calibrations[number];
+            HistoryEntry e {QDateTime::fromString(f[TimeColumn], Qt::ISODate),
+                            certificate,
+                            f[KindColumn],
+                            f[AppliedColumn],
+                            f[AsFoundColumn],
+                            {}};
+            e.asLeft
+                = f[KindColumn].startsWith(u"check") ? e.asFound : meanOf(asLeft.value(number));
+            history << e;
+        }
+    }
+    std::stable_sort(history.begin(), history.end(),
+                     [](const HistoryEntry &a, const HistoryEntry &b) { return a.time < b.time; });
+    return history;
+}
