@@ -4,8 +4,10 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
+#include <QList>
 
 #include <memory>
+#include <optional>
 
 class Printer;
 class SerialPort;
@@ -21,6 +23,12 @@ class QWidget;
 enum class MessageButtons { Ok, OkCancel, OkCancelSafe };
 enum class MessageIcon { None, Question, Critical };
 enum class MessageResult { Ok, Cancel };
+
+// One line of a form: its label and the text it offers.
+struct FormField {
+    QString label;
+    QString value;
+};
 
 // Boxes that talk to the technician. A carriage return in a text starts a new
 // line. A box without a title of its own shows the application's title.
@@ -45,6 +53,11 @@ public:
     // the empty text on Cancel. `filter` as for openFileName.
     virtual QString saveFileName(const QString &title, const QString &filter,
                                  const QString &proposedName)
+        = 0;
+    // A form of labelled text fields in one box, each offering its value:
+    // the texts in the fields' order when OK is pressed, none on Cancel.
+    virtual std::optional<QList<QString>> form(const QString &title,
+                                               const QList<FormField> &fields)
         = 0;
     // Opens the help file on its contents page; whether it exists is the
     // viewer's business.

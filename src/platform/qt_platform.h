@@ -18,6 +18,8 @@ public:
                          const QString &fileName) override;
     QString saveFileName(const QString &title, const QString &filter,
                          const QString &proposedName) override;
+    std::optional<QList<QString>> form(const QString &title,
+                                       const QList<FormField> &fields) override;
     void showHelpContents(const QString &helpFile) override;
 
 private:

@@ -54,6 +54,24 @@ QString FakeDialogs::saveFileName(const QString &title, const QString &,
     return saveAnswers.isEmpty() ? QString() : saveAnswers.dequeue();
 }
 
+std::optional<QList<QString>> FakeDialogs::form(const QString &title,
+                                                const QList<FormField> &fields)
+{
+    QStringList offered;
+    for (const FormField &field : fields)
+        offered << field.label + u'=' + field.value;
+    open({ShownBox::Form, title, MessageButtons::OkCancel, MessageIcon::None, {},
+          offered.join(u'\n')});
+    const std::optional<QMap<QString, QString>> typed
+        = formAnswers.isEmpty() ? QMap<QString, QString>() : formAnswers.dequeue();
+    if (!typed)
+        return std::nullopt;
+    QList<QString> texts;
+    for (const FormField &field : fields)
+        texts << typed->value(field.label, field.value);
+    return texts;
+}
+
 void FakeDialogs::showHelpContents(const QString &helpFile)
 {
     open({ShownBox::Help, helpFile, MessageButtons::Ok, MessageIcon::None, {}, {}});

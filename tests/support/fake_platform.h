@@ -7,6 +7,7 @@
 #include "platform/printer.h"
 
 #include <QList>
+#include <QMap>
 #include <QQueue>
 #include <QString>
 
@@ -14,16 +15,18 @@
 
 // One box the window showed, as the technician saw it.
 struct ShownBox {
-    enum Kind { Message, Input, OpenFile, SaveFile, Help } kind = Message;
+    enum Kind { Message, Input, OpenFile, SaveFile, Form, Help } kind = Message;
     QString text; // message text, input prompt, dialog title or help file
     MessageButtons buttons = MessageButtons::Ok;
     MessageIcon icon = MessageIcon::None;
     QString title;
-    QString defaultText; // input default, file filter, proposed file name
+    QString defaultText; // input default, file filter, proposed file name; a form's
+                         // fields as "label=value" lines
 };
 
 // Boxes answered from a script. Without a scripted answer a message box gets
-// OK, an input box its default text and a file dialog Cancel.
+// OK, an input box its default text, a form what it offers and a file dialog
+// Cancel.
 class FakeDialogs : public Dialogs {
 public:
     MessageResult message(const QString &text, MessageButtons buttons, MessageIcon icon,
@@ -33,9 +36,13 @@ public:
                          const QString &fileName) override;
     QString saveFileName(const QString &title, const QString &filter,
                          const QString &proposedName) override;
+    std::optional<QList<QString>> form(const QString &title,
+                                       const QList<FormField> &fields) override;
     void showHelpContents(const QString &helpFile) override;
 
     QQueue<MessageResult> messageAnswers;
+    // A form's fields typed over, by label; none is Cancel.
+    QQueue<std::optional<QMap<QString, QString>>> formAnswers;
     QQueue<QString> inputAnswers;
     QQueue<QString> fileAnswers; // an empty answer is Cancel
     QQueue<QString> saveAnswers; // likewise

@@ -34,4 +34,14 @@ QString AnsweringDialogs::saveFileName(const QString &, const QString &, const Q
     return {};
 }
 
+std::optional<QList<QString>> AnsweringDialogs::form(const QString &title,
+                                                     const QList<FormField> &fields)
+{
+    QList<QString> texts;
+    for (const FormField &field : fields)
+        texts << field.value;
+    qInfo().noquote() << "form:" << title << "->" << texts.join(QStringLiteral(" | "));
+    return texts;
+}
+
 void AnsweringDialogs::showHelpContents(const QString &) { }
