@@ -20,6 +20,45 @@ void Preferences::setTolerance(const Tolerance &tolerance)
     settings.setValue(QStringLiteral("calibration/tolerance"), toleranceText(tolerance));
 }
 
+namespace {
+
+// The keys of the kept answers, with what a first report offers.
+struct KeptAnswer {
+    const char16_t *key;
+    QString ReportAnswers::*field;
+    const char16_t *first;
+};
+constexpr KeptAnswer keptAnswers[] = {
+    {u"report/laboratory", &ReportAnswers::laboratory, u""},
+    {u"report/technician", &ReportAnswers::technician, u""},
+    {u"report/lastCertificate", &ReportAnswers::certificate, u""},
+    {u"report/transmitterType", &ReportAnswers::type, u""},
+    {u"report/zeroGas", &ReportAnswers::zeroGas, u""},
+    {u"report/spanGasLot", &ReportAnswers::spanGasLot, u""},
+    {u"report/spanGasUncertainty", &ReportAnswers::spanGasUncertainty, u""},
+    {u"report/intervalMonths", &ReportAnswers::intervalMonths, u"12"},
+};
+
+} // namespace
+
+ReportAnswers Preferences::reportAnswers() const
+{
+    const QSettings settings(m_file, QSettings::IniFormat);
+    ReportAnswers answers;
+    for (const KeptAnswer &kept : keptAnswers)
+        answers.*kept.field
+            = settings.value(QString::fromUtf16(kept.key), QString::fromUtf16(kept.first))
+                  .toString();
+    return answers;
+}
+
+void Preferences::setReportAnswers(const ReportAnswers &answers)
+{
+    QSettings settings(m_file, QSettings::IniFormat);
+    for (const KeptAnswer &kept : keptAnswers)
+        settings.setValue(QString::fromUtf16(kept.key), answers.*kept.field);
+}
+
 QString toleranceText(const Tolerance &tolerance)
 {
     return QStringLiteral("%1 ppm + %2 %")

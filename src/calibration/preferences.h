@@ -1,5 +1,6 @@
 #pragma once
 
+#include "calibration/report_form.h"
 #include "calibration/run_judgement.h"
 
 #include <QString>
@@ -14,6 +15,13 @@ public:
 
     Tolerance tolerance() const;
     void setTolerance(const Tolerance &tolerance);
+
+    // The report form's answers that hold from one report to the next (the
+    // laboratory, the technician, the transmitter type, the gases, the
+    // interval), with the last certificate number in `certificate`; the
+    // serial number is not kept: it would be offered for the wrong transmitter.
+    ReportAnswers reportAnswers() const;
+    void setReportAnswers(const ReportAnswers &answers);
 
 private:
     QString m_file;

@@ -3,6 +3,8 @@
 #include "platform.h"
 #include "report_page.h"
 
+#include "calibration/calibration_report.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QFontMetricsF>
@@ -62,14 +64,13 @@ PrintOutcome QtPrinter::endDocument()
 {
     const std::vector<Step> steps = std::exchange(m_steps, {});
     return print({QStringLiteral("Transmitter Parameters"), QStringLiteral("Parameter Sheet"),
-                  QStringLiteral("parameters")},
+                  QStringLiteral("parameters-%1.pdf").arg(m_clock.now().toString(u"yyyy-MM-dd"))},
                  [&steps](QPrinter &printer) { return render(printer, steps); });
 }
 
 PrintOutcome QtPrinter::printReport(const CalibrationReport &report)
 {
-    return print({QStringLiteral("Calibration Report"), QStringLiteral("Calibration Report"),
-                  QStringLiteral("calibration-report")},
+    return print({report.title, QStringLiteral("Calibration Report"), report.fileName},
                  [&report](QPrinter &printer) { return paintReport(printer, report); });
 }
 
@@ -90,10 +91,7 @@ PrintOutcome QtPrinter::print(const DocumentNames &names, const Render &render)
 
 PrintOutcome QtPrinter::saveAsPdf(const DocumentNames &names, const Render &render)
 {
-    const QString proposed
-        = QDir(m_pdfDirectory)
-              .filePath(QStringLiteral("%1-%2.pdf")
-                            .arg(names.filePrefix, m_clock.now().toString(u"yyyy-MM-dd")));
+    const QString proposed = QDir(m_pdfDirectory).filePath(names.fileName);
     const QString fileName
         = m_dialogs.saveFileName(QStringLiteral("Save %1 as PDF").arg(names.what),
                                  QStringLiteral("PDF files(*.pdf)|*.pdf"), proposed);

@@ -47,7 +47,7 @@ private:
     struct DocumentNames {
         QString document; // "Transmitter Parameters"
         QString what; // "Parameter Sheet"
-        QString filePrefix; // "parameters"
+        QString fileName; // proposed for its PDF: "parameters-2026-12-06.pdf"
     };
     using Render = std::function<bool(QPrinter &)>;
     PrintOutcome print(const DocumentNames &names, const Render &render);

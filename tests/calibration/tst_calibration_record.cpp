@@ -4,6 +4,7 @@
 
 #include "calibration_fixture.h"
 #include "platform/qt_printer.h"
+#include "platform/report_page.h"
 
 #include <QApplication>
 #include <QProcess>
@@ -34,6 +35,13 @@ private:
         f.w().NumberOfSamples = avgs.size();
         button->click();
         readings(f, rx, tx, step, avgs);
+    }
+    static QString pdfText(const QString &pdf)
+    {
+        QProcess pdftotext;
+        pdftotext.start(QStringLiteral("pdftotext"), {"-layout", pdf, "-"});
+        pdftotext.waitForFinished(10000);
+        return QString::fromUtf8(pdftotext.readAllStandardOutput());
     }
     static QString record(const QString &folder)
     {
@@ -137,11 +145,28 @@ private slots:
         QVERIFY(rows[2].endsWith(u",5.0,,,,,,50,"));
     }
 
-    void reportShowsTheCalibrationsAgainstTheAppliedGas()
+    void reportIsACertificateWithTheTransmittersHistory()
     {
         LinkedWindowFixture f;
         QtPrinter printer(f.fake.dialogs, f.fake.clock);
         writeFile(QStringLiteral("kestrin.ini"), "COM1:9600,N,8,1");
+        // What the last report kept, and a record that has seen this
+        // transmitter before: a zero and a span under an earlier certificate.
+        writeFile(QStringLiteral("preferences.conf"),
+                  "[report]\nlaboratory=Gaslab Nord\ntechnician=A. Bauer\n"
+                  "lastCertificate=KC-2026-0041\nintervalMonths=6\nzeroGas=\"N2 5.0, lot 4711\"\n");
+        const QString folder = f.fake.desktop.dataFolder();
+        QVERIFY(QDir().mkpath(folder));
+        const QByteArray earlier = calibrationRecordHeader().toUtf8() + "\n"
+            "1,calibration,2026-06-02T09:00:00+02:00,COM1,/dev/ttyUSB0,STD0420A,zero,stored,10,,,0"
+            ",,,,,,,,,,,,,,,,,12.0,,,,,,50,\n"
+            "1,as left,2026-06-02T09:01:00+02:00,COM1,/dev/ttyUSB0,STD0420A,zero,,,,,,,,,,,,,,,,,,,"
+            ",,,,0.5,0.7,0.6,,,,\n"
+            "2,calibration,2026-06-02T09:10:00+02:00,COM1,/dev/ttyUSB0,STD0420A,span,stored,10,2000"
+            ",2000,2000,,,,,,,,,,,,,,,,,2061.5,,,,,,150,\n"
+            "3,certificate,2026-06-02T09:20:00+02:00,COM1,/dev/ttyUSB0,STD0420A,certificate,"
+            "KC-2026-0017,,,,,,,,,,,,,,,,,,,,,,,,,,,,type=K-33 ICB; serial=0712345; events=1 2\n";
+        writeFile(folder + QStringLiteral("/calibrations.csv"), earlier);
         f.window = std::make_unique<MainWindow>(
             Platform {f.fake.port, f.fake.dialogs, f.fake.desktop, f.fake.clock, printer});
         f.transmitter.answer("VER", "STD0420A");
@@ -151,43 +176,161 @@ private slots:
                   {2150, 2120, 2100, 2090, 2080, 2075, 2070, 2068, 2066, 2081});
         readings(f, 20000, 25005, 0, {2003, 2001, 1999, 2002, 2000});
 
-        QTemporaryDir folder;
-        const QString pdf = qEnvironmentVariable("KESTRIN_REPORT_PDF", folder.filePath("r.pdf"));
-        f.fake.dialogs.inputAnswers << QStringLiteral("K-33 ICB / 0712345");
+        QTemporaryDir pdfFolder;
+        const QString pdf = qEnvironmentVariable("KESTRIN_REPORT_PDF", pdfFolder.filePath("r.pdf"));
+        f.w().TransmitterTypeAndSerial = QStringLiteral("K-33 ICB / 0712345");
+        f.fake.dialogs.formAnswers << QMap<QString, QString> {
+            {"Span gas cylinder or lot", "cylinder CY-0815"},
+            {"Span gas uncertainty (% or ppm)", "2 %"}};
         f.fake.dialogs.saveAnswers << pdf;
         f.forget();
         f.w().menuCalibrationReport->trigger();
         QCOMPARE(f.transmitter.commands, QList<QByteArray>({"VER"}));
+        QCOMPARE(f.fake.dialogs.shown.size(), 3);
+        QCOMPARE(f.fake.dialogs.shown[0].defaultText,
+                 "Company or laboratory=Gaslab Nord\nTechnician=A. Bauer\n"
+                 "Certificate number=KC-2026-0042\nTransmitter type=K-33 ICB\n"
+                 "Serial number=0712345\nZero gas (kind, lot)=N2 5.0, lot 4711\n"
+                 "Span gas cylinder or lot=\nSpan gas certified (ppm)=2000\n"
+                 "Span gas uncertainty (% or ppm)=\nNext calibration in (months)=6");
+        QVERIFY(f.fake.dialogs.shown[1].defaultText.endsWith(u"/K-33_ICB-0712345-2026-12-06.pdf"));
         QCOMPARE(f.fake.dialogs.messageTexts(),
                  QStringList("The calibration report has been saved in\r" + pdf));
 
-        QProcess pdftotext;
-        pdftotext.start(QStringLiteral("pdftotext"), {"-layout", pdf, "-"});
-        QVERIFY(pdftotext.waitForFinished(10000));
-        const QString layout = QString::fromUtf8(pdftotext.readAllStandardOutput());
+        const QString layout = pdfText(pdf);
         QCOMPARE(layout.count(u'\f'), 1); // one page
         QStringList lines;
         for (const QString &line : layout.split(u'\n'))
             lines << line.simplified();
-        for (const char *expected :
-             {"Transmitter type and serial number K-33 ICB / 0712345", "Software version STD0420A",
-              "Port COM1 (/dev/ttyFAKE1)", "Samples 10",
-              // The zero gas was still flushing the cell, and OK stored it.
-              "Result Stored after warning: still falling −70 ppm/min",
-              "Judgement The CO2 reading was still falling during the run: −70 ppm/min", "T0 / R0 before 30000 / 20000",
-              "T0 / R0 after 30002 / 20001", "Reference signal mean 20001.0, std dev 1.05",
-              "ppm difference", "Applied gas 0", "As found (mean of the run) 13.0 +13.0",
-              "As left (mean of 5 readings) 0.4 +0.4", "Span gas 2000 ppm, corrected to 2000 ppm",
-              "TS / RS before 25500 / 20100", "TS / RS after 25005 / 20003", "Applied gas 2000",
-              "As found (mean of the run) 2090.0 +90.0",
-              "As left (mean of 5 readings) 2001.0 +1.0"})
-            QVERIFY2(lines.join(u'\n').contains(QString::fromUtf8(expected)), expected);
-        // A file that cannot be made is a failure, not a report.
-        const QString nowhere = folder.filePath("no/r.pdf");
+        for (const char *expected : {
+                 "Calibration Certificate Certificate No. KC-2026-0042",
+                 "Company or laboratory Gaslab Nord Transmitter type K-33 ICB",
+                 "Technician A. Bauer Serial number 0712345",
+                 "Date of calibration 2026-12-06 Software version STD0420A",
+                 "Next calibration due 2027-06-06",
+                 "Port COM1 on /dev/ttyFAKE1 (Fake USB serial, serial number FK1)",
+                 "Ambient 25.0 °C, 1013 hPa", "Zero gas N2 5.0, lot 4711",
+                 "Span gas cylinder CY-0815, certified 2000 ppm ± 2 %",
+                 "Time Check or calibration Gas As found As left Found−gas Left−gas Tol. Result",
+                 "14:05 Zero calibration 0 13.0 0.4 +13.0 +0.4 ±50 PASS",
+                 // The zero gas was still flushing the cell, and OK stored it.
+                 "Stored after the technician overrode the doubts: The CO2 reading was still "
+                 "falling during the run: −70 ppm/min.",
+                 "14:05 Span calibration 2000 2090.0 2001.0 +90.0 +1.0 ±150 PASS",
+                 "0 5 10 15 20 0 5 10 15 20", "seconds seconds",
+                 "Earlier checks and calibrations of serial number 0712345",
+                 "2026-06-02 KC-2026-0017 Zero calibration 0 12.0 0.6",
+                 "2026-06-02 KC-2026-0017 Span calibration 2000 2061.5 -",
+                 "Technician (signature) Date Reviewer (signature) Date"})
+            QVERIFY2(lines.contains(QString::fromUtf8(expected)), expected);
+
+        // Both plots' concentration axes have their ticks: 0 to 40 ppm at
+        // the zero, 1950 to 2200 ppm at the span.
+        const qsizetype plots = lines.indexOf(
+            "Zero point: ppm against seconds of the run Span point: ppm against seconds of the run");
+        QStringList ticks = lines.mid(plots + 2, lines.indexOf("seconds seconds") - plots - 3)
+                                .join(u' ')
+                                .split(u' ', Qt::SkipEmptyParts);
+        std::sort(ticks.begin(), ticks.end(),
+                  [](const QString &a, const QString &b) { return a.toInt() < b.toInt(); });
+        QCOMPARE(ticks.join(u' '), "0 10 20 30 40 1950 2000 2050 2100 2150 2200");
+
+        // The certificate is in the record, naming the session's two events;
+        // the next report offers the next number.
+        const QString record = QString::fromUtf8(readFile(folder + "/calibrations.csv"));
+        QVERIFY2(record.endsWith(",certificate,KC-2026-0042,,,,,,,,,,,,,,,,,,,,,,,,,,,,"
+                                 "type=K-33 ICB; serial=0712345; events=4 5\n"),
+                 qPrintable(record));
+        // A file that cannot be made is a failure, not a certificate.
+        const QString nowhere = pdfFolder.filePath("no/r.pdf");
         f.fake.dialogs.saveAnswers << nowhere;
         f.w().menuCalibrationReport->trigger();
         QCOMPARE(f.fake.dialogs.messageTexts().last(),
                  "The file " + nowhere + " could not be written.");
+        QVERIFY(f.fake.dialogs.shown[3].defaultText.contains(u"Certificate number=KC-2026-0043"));
+        QCOMPARE(readFile(folder + "/calibrations.csv"), record.toUtf8());
+    }
+
+    void aFullReportStaysOnOnePage()
+    {
+        // The most the report shows: ten results, each with every doubt a
+        // run can have, three runs a plot, eight earlier results.
+        RunJudgement doubtful;
+        doubtful.asFoundPpm = 131;
+        doubtful.differencePpm = 131;
+        doubtful.tolerancePpm = 50;
+        doubtful.settledness.trendQuestioned = doubtful.settledness.stepQuestioned = true;
+        doubtful.settledness.trend = Estimate {-35, 2};
+        doubtful.settledness.firstHalfMean = 160;
+        doubtful.settledness.secondHalfMean = 102;
+        doubtful.weakSignalReadings = 3;
+        QList<CalibrationEvent> session;
+        for (int i = 0; i < 10; ++i) {
+            CalibrationEvent e;
+            e.kind = i % 2 ? CalibrationKind::CheckZero : CalibrationKind::Zero;
+            e.check = CheckOutcome::NotSettled;
+            e.time = QDateTime(QDate(2026, 12, 6), QTime(9, i));
+            e.port = QStringLiteral("COM1");
+            e.judgement = doubtful;
+            e.result.warning = QStringLiteral("still falling");
+            for (int s = 0; s < 100; ++s)
+                e.trace.add(2 * s, 160 - s * 0.6);
+            session << e;
+        }
+        ReportFacts facts;
+        facts.printed = QDateTime(QDate(2026, 12, 6), QTime(10, 0));
+        facts.answers = {"Gaslab Nord", "A. Bauer", "KC-2026-0042", "K-33 ICB", "0712345",
+                         "N2 5.0", "CY-0815", "2000", "2 %", "12"};
+        for (int i = 1; i <= 9; ++i)
+            facts.history << HistoryEntry {QDateTime(QDate(2017 + i, 3, 1), QTime(8, 0)),
+                                            QStringLiteral("KC-%1-0001").arg(2017 + i),
+                                            "check span", "2000", "2031.0", "2031.0"};
+
+        FakeDialogs dialogs;
+        FakeClock clock;
+        QtPrinter printer(dialogs, clock);
+        QTemporaryDir folder;
+        dialogs.saveAnswers << folder.filePath("full.pdf");
+        QCOMPARE(printer.printReport(*calibrationReport(session, facts)).result,
+                 PrintOutcome::Result::Saved);
+        QVERIFY(dialogs.shown[0].defaultText.endsWith(u"/K-33_ICB-0712345-2026-12-06.pdf"));
+        const QString layout = pdfText(folder.filePath("full.pdf"));
+        QCOMPARE(layout.count(u'\f'), 1);
+        QStringList lines;
+        for (const QString &line : layout.split(u'\n'))
+            lines << line.simplified();
+        for (const char *expected :
+             {"09:09 Check zero 0 131.0 131.0 +131.0 +131.0 ±50 NOT SETTLED",
+              "2026-03-01 KC-2026-0001 Check span 2000 2031.0 2031.0",
+              "The latest 8 of 9; the rest are in the calibration record.",
+              "Technician (signature) Date Reviewer (signature) Date"})
+            QVERIFY2(lines.contains(QString::fromUtf8(expected)), expected);
+        QCOMPARE(lines.filter(u"NOT SETTLED").size(), 5);
+        QCOMPARE(lines.filter(u"Stored after the technician overrode the doubts").size(), 5);
+    }
+
+    void axisTicksAreRoundSteps_data()
+    {
+        QTest::addColumn<double>("low");
+        QTest::addColumn<double>("high");
+        QTest::addColumn<QList<double>>("ticks");
+        QTest::newRow("seconds") << 0.0 << 198.0 << QList<double> {0, 50, 100, 150, 200};
+        QTest::newRow("span") << 1953.0 << 2190.0
+                              << QList<double> {1950, 2000, 2050, 2100, 2150, 2200};
+        QTest::newRow("zero") << 0.0 << 1.2 << QList<double> {0, 0.5, 1, 1.5};
+        QTest::newRow("below zero") << -7.0 << 12.0 << QList<double> {-10, -5, 0, 5, 10, 15};
+        QTest::newRow("on steps") << 20.0 << 40.0 << QList<double> {20, 25, 30, 35, 40};
+        QTest::newRow("flat") << 5.0 << 5.0 << QList<double> {5, 6};
+    }
+    void axisTicksAreRoundSteps()
+    {
+        QFETCH(double, low);
+        QFETCH(double, high);
+        QFETCH(QList<double>, ticks);
+        const QList<double> got = axisTicks(low, high, 6);
+        QCOMPARE(got.size(), ticks.size());
+        for (qsizetype i = 0; i < got.size(); ++i)
+            QVERIFY2(std::abs(got[i] - ticks[i]) < 1e-9, qPrintable(QString::number(got[i])));
     }
 
     void reportIsRefusedWithoutACalibrationOrDuringARun()
@@ -199,17 +342,37 @@ private slots:
         f.poll();
         f.w().menuCalibrationReport->trigger();
         QCOMPARE(f.fake.dialogs.messageTexts().filter(u"calibration"),
-                 QStringList({"No calibration has been recorded in this session.",
+                 QStringList({"No check or calibration has been recorded in this session.",
                               "Not possible during calibration!"}));
         // After the run, the type and serial number typed for the parameter
-        // sheet are the report's, and nothing is asked.
+        // sheet are offered; a Cancel prints nothing, a form that cannot make
+        // a report is shown again as typed.
         f.poll();
-        f.w().TransmitterTypeAndSerial = QStringLiteral("K-33 / 1");
+        f.w().TransmitterTypeAndSerial = QStringLiteral("K-33 1");
         f.forget();
+        using Typed = QMap<QString, QString>;
+        const QString months = QStringLiteral("Next calibration in (months)");
+        f.fake.dialogs.formAnswers << std::nullopt
+                                   << Typed {{"Technician", "B. Roth"}, {months, "0"}}
+                                   << Typed {{months, "121"}} << Typed {{months, "24"}};
         f.w().menuCalibrationReport->trigger();
-        QVERIFY(f.fake.dialogs.shown.isEmpty());
+        QVERIFY(f.fake.printer.reports.isEmpty());
+        f.w().menuCalibrationReport->trigger();
+        QCOMPARE(f.fake.dialogs.messageTexts(),
+                 QStringList(2, "The next calibration is due in 1 to 120 months."));
+        QCOMPARE(f.fake.dialogs.shown.size(), 6);
+        QVERIFY(f.fake.dialogs.shown[3].defaultText.contains(
+            "Technician=B. Roth\nCertificate number=KC-2026-0001\nTransmitter type=K-33\n"
+            "Serial number=1\n"));
         QCOMPARE(f.fake.printer.reports.size(), 1);
-        QCOMPARE(f.fake.printer.reports[0].header[0].value, QStringLiteral("K-33 / 1"));
+        const CalibrationReport &page = f.fake.printer.reports[0];
+        QCOMPARE(page.calibration[3].value, QStringLiteral("2028-12-06")); // next calibration
+        QCOMPARE(page.fileName, QStringLiteral("K-33-1-2026-12-06.pdf"));
+        // Printed: the number is used up, and what held is offered next time.
+        f.fake.printer.reports.clear();
+        f.w().menuCalibrationReport->trigger();
+        QVERIFY(f.fake.dialogs.shown.last().defaultText.startsWith(
+            "Company or laboratory=\nTechnician=B. Roth\nCertificate number=KC-2026-0002\n"));
     }
 };
 

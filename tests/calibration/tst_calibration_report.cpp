@@ -1,0 +1,301 @@
+// The report's model without a window or printer: the rows of checks and
+// calibrations, what the form offers and keeps, and a transmitter's history
+// read from a record file.
+
+#include "calibration/calibration_report.h"
+
+#include <QCoreApplication>
+#include <QTest>
+#include <QTimeZone>
+
+namespace {
+
+CalibrationEvent runOf(CalibrationKind kind, QTime time, double asFound, double tolerance = 50)
+{
+    CalibrationEvent e;
+    e.kind = kind;
+    e.time = QDateTime(QDate(2026, 12, 6), time);
+    e.port = QStringLiteral("COM2");
+    e.spanGas = e.corrected = QStringLiteral("2000");
+    e.temperatureShown = QStringLiteral("21.0");
+    e.temperatureUnit = QStringLiteral("°C");
+    e.pressureShown = QStringLiteral("1013");
+    e.pressureUnit = QStringLiteral("hPa");
+    RunJudgement j;
+    j.settled = j.plausible = j.healthy = true;
+    j.asFoundPpm = asFound;
+    j.tolerancePpm = tolerance;
+    e.judgement = j;
+    e.trace.add(0, asFound);
+    return e;
+}
+
+// One row of the results table, its figures joined by "|".
+QString row(const ReportResult &r)
+{
+    return QStringList {r.time,    r.point,           r.applied,        r.asFound,
+                        r.asLeft,  r.foundDifference, r.leftDifference, r.tolerance,
+                        r.verdict, r.judgement}
+        .join(u'|');
+}
+
+const QString header = QStringLiteral(
+    "event,row,time,port,device,version,kind,outcome,samples,span gas (ppm),corrected (ppm),"
+    "applied gas (ppm),temperature,temperature unit,temperature (°C),pressure,pressure unit,"
+    "pressure (hPa),T0/TS before,R0/RS before,T0/TS after,R0/RS after,Rx mean,Rx std dev,"
+    "Rx drift (/min),Tx mean,Tx std dev,Tx drift (/min),as found (ppm),as left 1 (ppm),"
+    "as left 2 (ppm),as left 3 (ppm),as left 4 (ppm),as left 5 (ppm),tolerance (ppm),judgement\n");
+
+} // namespace
+
+class CalibrationReportTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void eachCheckAndCalibrationIsARowWithItsVerdict()
+    {
+        CalibrationEvent foundHigh = runOf(CalibrationKind::CheckSpan, QTime(9, 0), 2093.4, 150);
+        foundHigh.check = CheckOutcome::Pass;
+        CalibrationEvent unsettled = runOf(CalibrationKind::CheckZero, QTime(9, 5), 31);
+        unsettled.check = CheckOutcome::NotSettled;
+        unsettled.judgement->settled = false;
+        unsettled.judgement->settledness.trendQuestioned = true;
+        unsettled.judgement->settledness.trend = Estimate {-12.5, 1};
+        CalibrationEvent overridden = runOf(CalibrationKind::Zero, QTime(9, 10), 31);
+        overridden.judgement = unsettled.judgement;
+        overridden.result.warning = QStringLiteral("still falling -12.5 ppm/min");
+        overridden.asLeft = {1, 2, 0, 1, 1};
+        CalibrationEvent leftOff = runOf(CalibrationKind::Span, QTime(9, 20), 2090, 150);
+        leftOff.asLeft = {2155, 2150, 2152};
+        CalibrationEvent undone = runOf(CalibrationKind::Span, QTime(9, 30), 2010, 150);
+        undone.asLeft = {2001};
+        CalibrationEvent undo = runOf(CalibrationKind::UndoSpan, QTime(9, 31), 0);
+        CalibrationEvent refused = runOf(CalibrationKind::Span, QTime(9, 40), 2000, 150);
+        refused.result = {StoreResult::Outcome::Rejected, QStringLiteral("TS24995")};
+        CalibrationEvent failed = runOf(CalibrationKind::CheckSpan, QTime(9, 50), 1801, 150);
+        failed.check = CheckOutcome::Fail;
+        failed.time = failed.time.addDays(1);
+
+        const auto report
+            = calibrationReport(QList<CalibrationEvent> {foundHigh, unsettled, overridden, leftOff,
+                                                         undone, undo, refused, failed},
+                                {});
+        QVERIFY(report);
+        QStringList rows;
+        for (const ReportResult &r : report->results)
+            rows << row(r);
+        QCOMPARE(
+            rows,
+            QStringList(
+                {"12-06 09:00|Check span|2000|2093.4|2093.4|+93.4|+93.4|±150|PASS|Settled.",
+                 "12-06 09:05|Check zero|0|31.0|31.0|+31.0|+31.0|±50|NOT SETTLED|"
+                 "The CO2 reading was still falling during the run: −13 ppm/min.",
+                 "12-06 09:10|Zero calibration|0|31.0|1.0|+31.0|+1.0|±50|PASS|Stored after the "
+                 "technician overrode the doubts: The CO2 reading was still falling during the "
+                 "run: "
+                 "−13 ppm/min.",
+                 "12-06 09:20|Span calibration|2000|2090.0|2152.3|+90.0|+152.3|±150|FAIL|Settled.",
+                 "12-06 09:30|Span calibration|2000|2010.0|2001.0|+10.0|+1.0|±150|UNDONE|Settled. "
+                 "Undone at 09:31.",
+                 "12-06 09:40|Span calibration|2000|2000.0|-|0.0||±150|NOT STORED|"
+                 "Rejected: TS24995. Settled.",
+                 "09:50|Check span|2000|1801.0|1801.0|-199.0|-199.0|±150|FAIL|Settled."}));
+        QCOMPARE(report->resultsNote, QString());
+        // A plot per point, the latest runs at it with their times.
+        QCOMPARE(report->plots.size(), 2);
+        QCOMPARE(report->plots[0].runs.size(), 2);
+        QCOMPARE(report->plots[0].runs[1].label, QStringLiteral("09:10 calibration"));
+        QCOMPARE(report->plots[1].runs.size(), 3);
+        QCOMPARE(report->plots[1].runs[0].label, QStringLiteral("09:30 calibration"));
+        QCOMPARE(report->plots[1].runs[2].label, QStringLiteral("09:50 check"));
+        QCOMPARE(report->plots[1].appliedGas, 2000.0);
+    }
+
+    void aLongSessionShowsItsLatestResultsAndSaysSo()
+    {
+        QList<CalibrationEvent> session;
+        for (int i = 0; i < 13; ++i)
+            session << runOf(i % 2 ? CalibrationKind::CheckZero : CalibrationKind::Zero,
+                             QTime(8, i), i);
+        session << runOf(CalibrationKind::UndoZero, QTime(9, 0), 0);
+        QCOMPARE(reportedEvents(session), QList<qsizetype>({3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+        ReportFacts facts;
+        for (int i = 1; i <= 9; ++i)
+            facts.history << HistoryEntry {QDateTime(QDate(2020 + i, 1, 1), QTime(8, 0)),
+                                           QStringLiteral("KC-%1").arg(i),
+                                           "check zero",
+                                           "0",
+                                           QString::number(i),
+                                           {}};
+        const auto report = calibrationReport(session, facts);
+        QCOMPARE(report->results.first().time, QStringLiteral("08:03"));
+        QCOMPARE(report->resultsNote,
+                 QStringLiteral("3 earlier result(s) of this session are in the calibration "
+                                "record."));
+        QCOMPARE(report->history.size(), 8);
+        QCOMPARE(report->history.first().certificate, QStringLiteral("KC-2"));
+        QCOMPARE(report->history.first().point, QStringLiteral("Check zero"));
+        QCOMPARE(report->history.first().asLeft, QStringLiteral("-"));
+        QCOMPARE(report->historyNote,
+                 QStringLiteral("The latest 8 of 9; the rest are in the calibration record."));
+        QVERIFY(!calibrationReport(QList<CalibrationEvent> {session.last()}, facts));
+    }
+
+    void theHeaderNamesTheTransmitterTheGasesAndTheNextDate()
+    {
+        CalibrationEvent warm = runOf(CalibrationKind::CheckZero, QTime(9, 0), 3);
+        warm.temperatureShown = QStringLiteral("23.5");
+        ReportFacts facts;
+        facts.printed = QDateTime(QDate(2026, 12, 7), QTime(8, 15));
+        facts.answers = {"Gaslab Nord", "A. Bauer", "KC-2026-0042", "K-33 ICB", "07/12 345", "",
+                         "CY-0815",     "2000",     "±2 %",         "18"};
+        facts.port = QStringLiteral("COM2 on /dev/ttyUSB0");
+        const auto report = calibrationReport(
+            QList<CalibrationEvent> {runOf(CalibrationKind::Zero, QTime(8, 0), 3), warm}, facts);
+        QStringList lines;
+        for (const QList<ReportLine> &block : QList<QList<ReportLine>> {
+                 report->calibration, report->transmitter, report->conditions})
+            for (const ReportLine &line : block)
+                lines << line.label + u'=' + line.value;
+        QCOMPARE(lines,
+                 QStringList({"Company or laboratory=Gaslab Nord", "Technician=A. Bauer",
+                              "Date of calibration=2026-12-06", "Next calibration due=2028-06-06",
+                              "Printed=2026-12-07 08:15", "Transmitter type=K-33 ICB",
+                              "Serial number=07/12 345", "Software version=?",
+                              "Port=COM2 on /dev/ttyUSB0",
+                              "Ambient=21.0 °C, 1013 hPa; 23.5 °C, 1013 hPa", "Zero gas=not given",
+                              "Span gas=CY-0815, certified 2000 ppm ± 2 %"}));
+        QCOMPARE(report->certificate, QStringLiteral("Certificate No. KC-2026-0042"));
+        QCOMPARE(report->fileName, QStringLiteral("K-33_ICB-07_12_345-2026-12-07.pdf"));
+        QCOMPARE(report->historyNote,
+                 QStringLiteral("None: no earlier certificate in the "
+                                "calibration record names this serial "
+                                "number."));
+    }
+
+    void theFormCountsCertificatesAndChecksItsAnswers_data()
+    {
+        QTest::addColumn<QString>("last");
+        QTest::addColumn<QString>("next");
+        QTest::newRow("first") << ""
+                               << "KC-2026-0001";
+        QTest::newRow("same year") << "KC-2026-0041"
+                                   << "KC-2026-0042";
+        QTest::newRow("new year") << "KC-2025-0041"
+                                  << "KC-2026-0001";
+        QTest::newRow("own prefix") << "LAB/CO2-2026-17"
+                                    << "LAB/CO2-2026-0018";
+        QTest::newRow("past 9999") << "KC-2026-9999"
+                                   << "KC-2026-10000";
+        QTest::newRow("counted only") << "Cert 0099"
+                                      << "Cert 0100";
+        QTest::newRow("no number") << "none yet"
+                                   << "KC-2026-0001";
+    }
+    void theFormCountsCertificatesAndChecksItsAnswers()
+    {
+        QFETCH(QString, last);
+        QFETCH(QString, next);
+        QCOMPARE(nextCertificateNumber(last, 2026), next);
+    }
+
+    void theFormsAnswersAreCheckedAndTheSheetsEntrySplit()
+    {
+        ReportAnswers a {"", "", "KC-1", "K-33", "1", "", "", "", "", "12"};
+        QCOMPARE(reportAnswersProblem(a), QString());
+        for (const char *months : {"0", "121", "x", ""}) {
+            a.intervalMonths = QString::fromLatin1(months);
+            QCOMPARE(reportAnswersProblem(a),
+                     QStringLiteral("The next calibration is due in 1 to 120 months."));
+        }
+        a.intervalMonths = QStringLiteral("120");
+        a.serial.clear();
+        QCOMPARE(reportAnswersProblem(a),
+                 QStringLiteral("The report needs the transmitter's type and serial number."));
+        QCOMPARE(reportAnswers(QList<QString>(10, QStringLiteral(" x "))).intervalMonths, "x");
+
+        using Pair = std::pair<QString, QString>;
+        QCOMPARE(splitTypeAndSerial(" K-33 ICB / 0712345 "), Pair("K-33 ICB", "0712345"));
+        QCOMPARE(splitTypeAndSerial("K-33 ICB 0712345"), Pair("K-33 ICB", "0712345"));
+        QCOMPARE(splitTypeAndSerial("0712345"), Pair("", "0712345"));
+        QCOMPARE(reportFileName("K:33*", "a\"b<c>|d?", QDate(2026, 1, 2)),
+                 QStringLiteral("K_33_-a_b_c_d_-2026-01-02.pdf"));
+    }
+
+    void aCertificateRowKeepsTheRecordsColumns()
+    {
+        const Certificate c {
+            "KC-2026-0042", QDateTime(QDate(2026, 12, 6), QTime(14, 5), QTimeZone(3600)),
+            "COM1",         "/dev/ttyUSB0",
+            "STD0420A",     "K-33; ICB",
+            "07=12",        {4, 5, 9}};
+        QCOMPARE(certificateRow(c, 11),
+                 "11,certificate,2026-12-06T14:05:00+01:00,COM1,/dev/ttyUSB0,STD0420A,"
+                 "certificate,KC-2026-0042,,,,,,,,,,,,,,,,,,,,,,,,,,,,\"type=K-33, ICB; "
+                 "serial=07-12; events=4 5 9\"");
+    }
+
+    void theHistoryOfASerialNumberComesFromItsCertificates()
+    {
+        // Two transmitters; a reprinted certificate names events again, one
+        // of them no longer (or not yet) in the file; a quoted doubt spans
+        // two lines.
+        const QString record
+            = header
+            + QStringLiteral(
+                  "1,calibration,2025-06-02T09:00:00+02:00,COM1,/dev/"
+                  "ttyUSB0,V1,zero,stored,10,,,0,,,,,,,"
+                  ",,,,,,,,,,12.0,,,,,,50,\n"
+                  "1,as "
+                  "left,2025-06-02T09:01:00+02:00,COM1,/dev/ttyUSB0,V1,zero,,,,,,,,,,,,,,,,,,,,,,"
+                  ",0.5,0.7,0.6,,,,\n"
+                  "2,calibration,2025-06-02T09:10:00+02:00,COM1,/dev/ttyUSB0,V1,check "
+                  "span,pass,10,2000,"
+                  "2000,2000,,,,,,,,,,,,,,,,,2061.5,,,,,,150,\"step 2050 to\n2070 ppm\"\n"
+                  "3,calibration,2025-06-02T09:15:00+02:00,COM2,/dev/"
+                  "ttyUSB1,V1,zero,stored,10,,,0,,,,,,,"
+                  ",,,,,,,,,,40.0,,,,,,50,\n"
+                  "4,certificate,2025-06-02T09:20:00+02:00,COM1,/dev/"
+                  "ttyUSB0,V1,certificate,KC-2025-0007,"
+                  ",,,,,,,,,,,,,,,,,,,,,,,,,,,type=K-33 ICB; serial=0712345; events=1 2\n"
+                  "5,certificate,2025-06-02T09:21:00+02:00,COM2,/dev/"
+                  "ttyUSB1,V1,certificate,KC-2025-0008,"
+                  ",,,,,,,,,,,,,,,,,,,,,,,,,,,type=K-33 ICB; serial=999; events=3\n"
+                  "\n"
+                  "6,calibration,2026-01-10T10:00:00+01:00,COM1,/dev/"
+                  "ttyUSB0,V1,span,stored,10,2000,2000,"
+                  "2000,,,,,,,,,,,,,,,,,2040.0,,,,,,150,\n"
+                  "6,as "
+                  "left,2026-01-10T10:01:00+01:00,COM1,/dev/ttyUSB0,V1,span,,,,,,,,,,,,,,,,,,,,,,"
+                  ",2001,2003,,,,,\n"
+                  "7,calibration,2026-01-10T10:05:00+01:00,COM1,/dev/ttyUSB0,V1,zero,rejected: "
+                  "R0,10,,,0,"
+                  ",,,,,,,,,,,,,,,,9.0,,,,,,50,\n"
+                  "8,certificate,2026-01-10T10:20:00+01:00,COM1,/dev/"
+                  "ttyUSB0,V1,certificate,KC-2026-0001,"
+                  ",,,,,,,,,,,,,,,,,,,,,,,,,,,type=K-33 ICB; serial=0712345; events=7 6 2 77\n");
+
+        QStringList seen;
+        for (const HistoryEntry &h : transmitterHistory(record, QStringLiteral(" 0712345 ")))
+            seen << QStringList {h.time.toUTC().toString(Qt::ISODate),
+                                 h.certificate,
+                                 h.kind,
+                                 h.applied,
+                                 h.asFound,
+                                 h.asLeft}
+                        .join(u'|');
+        QCOMPARE(seen,
+                 QStringList({"2025-06-02T07:00:00Z|KC-2025-0007|zero|0|12.0|0.6",
+                              "2025-06-02T07:10:00Z|KC-2025-0007|check span|2000|2061.5|2061.5",
+                              "2026-01-10T09:00:00Z|KC-2026-0001|span|2000|2040.0|2002.0",
+                              "2026-01-10T09:05:00Z|KC-2026-0001|zero|0|9.0|"}));
+        // The report's own events are not its history.
+        QCOMPARE(transmitterHistory(record, "0712345", {1, 6, 7}).size(), 1);
+        QCOMPARE(transmitterHistory(record, "999").size(), 1);
+        QVERIFY(transmitterHistory(record, "").isEmpty());
+        QVERIFY(transmitterHistory(record, "071234").isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(CalibrationReportTest)
+#include "tst_calibration_report.moc"
