@@ -36,6 +36,13 @@ private:
         button->click();
         readings(f, rx, tx, step, avgs);
     }
+    static void calibrate(LinkedWindowFixture &f, QAction *check, double rx, double tx,
+                          double step, QList<double> avgs)
+    {
+        f.w().NumberOfSamples = avgs.size();
+        check->trigger();
+        readings(f, rx, tx, step, avgs);
+    }
     static QString pdfText(const QString &pdf)
     {
         QProcess pdftotext;
@@ -170,6 +177,8 @@ private slots:
         f.window = std::make_unique<MainWindow>(
             Platform {f.fake.port, f.fake.dialogs, f.fake.desktop, f.fake.clock, printer});
         f.transmitter.answer("VER", "STD0420A");
+        // As found on the span gas, then both points calibrated.
+        calibrate(f, f.w().menuAccuracyCheckSpan, 20000, 25000, 1, {2093, 2095, 2092, 2094, 2093});
         calibrate(f, f.w().ZeroButton, 20000, 30000, 2, {30, 22, 17, 13, 11, 9, 8, 7, 7, 6});
         readings(f, 20001, 30002, 0, {1, 0, 1, 0, 0}); // as left
         calibrate(f, f.w().SpanButton, 20000, 25000, 5,
@@ -212,11 +221,12 @@ private slots:
                  "Ambient 25.0 °C, 1013 hPa", "Zero gas N2 5.0, lot 4711",
                  "Span gas cylinder CY-0815, certified 2000 ppm ± 2 %",
                  "Time Check or calibration Gas As found As left Found−gas Left−gas Tol. Result",
+                 "14:05 Check span 2000 2093.4 2093.4 +93.4 +93.4 ±150 PASS", "Settled.",
                  "14:05 Zero calibration 0 13.0 0.4 +13.0 +0.4 ±50 PASS",
                  // The zero gas was still flushing the cell, and OK stored it.
                  "Stored after the technician overrode the doubts: The CO2 reading was still "
                  "falling during the run: −70 ppm/min.",
-                 "14:05 Span calibration 2000 2090.0 2001.0 +90.0 +1.0 ±150 PASS",
+                 "14:06 Span calibration 2000 2090.0 2001.0 +90.0 +1.0 ±150 PASS",
                  "0 5 10 15 20 0 5 10 15 20", "seconds seconds",
                  "Earlier checks and calibrations of serial number 0712345",
                  "2026-06-02 KC-2026-0017 Zero calibration 0 12.0 0.6",
@@ -239,7 +249,7 @@ private slots:
         // the next report offers the next number.
         const QString record = QString::fromUtf8(readFile(folder + "/calibrations.csv"));
         QVERIFY2(record.endsWith(",certificate,KC-2026-0042,,,,,,,,,,,,,,,,,,,,,,,,,,,,"
-                                 "type=K-33 ICB; serial=0712345; events=4 5\n"),
+                                 "type=K-33 ICB; serial=0712345; events=4 5 6\n"),
                  qPrintable(record));
         // A file that cannot be made is a failure, not a certificate.
         const QString nowhere = pdfFolder.filePath("no/r.pdf");
