@@ -6,6 +6,8 @@
 
 #include "calibration/accuracy_check.h"
 #include "calibration/calibration_journal.h"
+#include "calibration/stability_panel.h"
+#include "measure/trend_view.h"
 #include "platform/serial_port.h"
 
 #include <QDir>
@@ -77,7 +79,47 @@ void MainWindow::recordCalibration(CalibrationKind kind, const StoreResult &resu
     e.pressureHectopascal = Pressure;
     e.afterT = afterT;
     e.afterR = afterR;
+    tellOutcome(e);
     showRecordProblem(journal().add(e));
+}
+
+void MainWindow::tellOutcome(const CalibrationEvent &e)
+{
+    using O = StoreResult::Outcome;
+    const bool stored = e.result.outcome == O::Stored;
+    const bool zero = e.kind == CalibrationKind::Zero || e.kind == CalibrationKind::UndoZero;
+    const QString point = zero ? QStringLiteral("Zero point") : QStringLiteral("Span point");
+    const QString values = zero ? QStringLiteral("T0 %1, R0 %2") : QStringLiteral("TS %1, RS %2");
+    QString how;
+    switch (e.kind) {
+    case CalibrationKind::Zero:
+    case CalibrationKind::Span:
+        how = !stored                    ? (e.result.outcome == O::Refused ? QStringLiteral("refused")
+                                                                           : QStringLiteral("not stored"))
+            : e.result.warning.isEmpty() ? QStringLiteral("stored")
+                                         : QStringLiteral("stored after warning");
+        if (stored)
+            statusBar()->showMessage(point + QStringLiteral(" stored: ")
+                                     + values.arg(e.afterT, e.afterR));
+        m_stabilityPanel->endRun(how);
+        break;
+    case CalibrationKind::UndoZero:
+    case CalibrationKind::UndoSpan:
+        how = stored ? QStringLiteral("undone") : QStringLiteral("undo failed");
+        if (stored)
+            statusBar()->showMessage(point + QStringLiteral(" restored: ")
+                                     + values.arg(e.afterT, e.afterR));
+        m_stabilityPanel->endRun(how, zero ? QStringLiteral("Zero calibration")
+                                           : QStringLiteral("Span calibration"));
+        break;
+    case CalibrationKind::CheckZero:
+    case CalibrationKind::CheckSpan:
+        how = e.check == CheckOutcome::NotSettled ? QStringLiteral("not settled")
+                                                  : checkOutcomeText(e.check).toUpper();
+        m_stabilityPanel->endRun(how);
+        break;
+    }
+    m_trendView->addMarker(kindText(e.kind) + u' ' + how);
 }
 
 void MainWindow::noteAsLeftReading(double ppm)

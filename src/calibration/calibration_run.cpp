@@ -4,6 +4,7 @@
 #include "shell/main_window.h"
 
 #include "calibration/progress_text.h"
+#include "calibration/stability_panel.h"
 #include "shell/frame.h"
 #include "shell/leading_number.h"
 #include "shell/number_format.h"
@@ -14,6 +15,7 @@
 #include <QStatusBar>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 void MainWindow::startRun(RunKind kind)
@@ -44,6 +46,10 @@ void MainWindow::startRun(RunKind kind)
     m_runReadings = ReadingSeries(int(std::clamp(std::ceil(NumberOfSamples), 1.0, 1e9)));
     m_runJudgement.reset();
     m_runOverridden = false;
+    static const std::array<QString, 4> names {
+        QStringLiteral("Zero calibration"), QStringLiteral("Span calibration"),
+        QStringLiteral("Zero check"), QStringLiteral("Span check")};
+    m_stabilityPanel->startRun(names[size_t(kind)]);
     // Readings on the new gas are no longer the last store's "as left".
     finishAsLeft();
     showRunProgress();

@@ -79,14 +79,24 @@ void StabilityPanel::showFigures(const RunStability &stability, const ReadingSer
                                  bool running)
 {
     if (running)
-        m_caption->setText(QStringLiteral("This run"));
-    else if (stability.reference.count() > 0)
-        m_caption->setText(QStringLiteral("Last run"));
+        m_caption->setText(m_runName + QStringLiteral(" (running)"));
     showRow(m_reference, stability.reference);
     showRow(m_co2, stability.co2);
     const auto slope = readings.slopePerMinute();
     showRow(m_ppm, readings.count() > 0 ? std::optional(readings.mean()) : std::nullopt,
             readings.standardDeviation(), slope ? std::optional(slope->value) : std::nullopt);
+}
+
+void StabilityPanel::startRun(const QString &name)
+{
+    m_runName = name;
+    m_caption->setText(name + QStringLiteral(" (running)"));
+}
+
+void StabilityPanel::endRun(const QString &how, const QString &ofRun)
+{
+    if (!m_runName.isEmpty() && (ofRun.isEmpty() || ofRun == m_runName))
+        m_caption->setText(m_runName + QStringLiteral(": ") + how);
 }
 
 void StabilityPanel::showRecent(const RecentReadings &recent)

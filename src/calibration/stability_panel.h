@@ -23,6 +23,12 @@ public:
 
     // `running`: the figures are of the run under way, not of the last one.
     void showFigures(const RunStability &stability, const ReadingSeries &readings, bool running);
+    // Whose figures these are ("Zero calibration") and, once it has ended,
+    // how ("stored", "cancelled", "refused", "undone", "PASS").
+    void startRun(const QString &name);
+    // `ofRun`: only when the figures are of that run (an undo ends the run
+    // it undoes, if that is the one shown).
+    void endRun(const QString &how, const QString &ofRun = {});
     void showRecent(const RecentReadings &recent);
 
 private:
@@ -36,6 +42,7 @@ private:
                         std::optional<double> drift);
 
     QLabel *m_caption = nullptr;
+    QString m_runName;
     Row m_reference;
     Row m_co2;
     Row m_ppm;

@@ -318,6 +318,9 @@ private:
     // the window closes.
     void noteAsLeftReading(double ppm);
     void finishAsLeft();
+    // How a store, undo or check ended, in the status bar's message area, on
+    // the stability panel and as a mark on the trend.
+    void tellOutcome(const CalibrationEvent &event);
     // In the status bar when a row could not be written yet.
     void showRecordProblem(bool written);
     // Asks a query and keeps its value as whole-number text; on no reply or

@@ -5,6 +5,8 @@
 #include "calibration/span_point.h"
 #include "calibration_fixture.h"
 
+#include <QStatusBar>
+
 #include <QProgressBar>
 
 #include <cmath>
@@ -129,6 +131,36 @@ private slots:
         QVERIFY(f.fake.port.written.endsWith("X\rT030013\rR01128\rSAVE\rNOTEST\r"));
         QCOMPARE(f.w().findChild<QLabel *>(QStringLiteral("referenceMean"))->text(),
                  QStringLiteral("1127.5"));
+    }
+
+    void everyEndOfARunIsToldAtOnce()
+    {
+        CalibrationFixture f;
+        auto *caption = f.w().findChild<QLabel *>(QStringLiteral("stabilityCaption"));
+        f.w().NumberOfSamples = 3;
+        f.transmitter.setReading(20100, 30100, 0, 0);
+        f.w().ZeroButton->click();
+        f.poll();
+        QCOMPARE(caption->text(), QStringLiteral("Zero calibration (running)"));
+        const QString sampling = f.w().Status->text();
+        f.w().CancelButton->click();
+        // The status line keeps its text until the next poll; the message
+        // area and the panel say what happened.
+        QCOMPARE(f.w().Status->text(), sampling);
+        QCOMPARE(f.w().statusBar()->currentMessage(),
+                 QStringLiteral("Zero calibration cancelled: nothing written"));
+        QCOMPARE(caption->text(), QStringLiteral("Zero calibration: cancelled"));
+
+        f.w().NumberOfSamples = 1;
+        f.w().ZeroButton->click();
+        f.poll();
+        QCOMPARE(f.w().statusBar()->currentMessage(),
+                 QStringLiteral("Zero point stored: T0 30100, R0 20100"));
+        QCOMPARE(caption->text(), QStringLiteral("Zero calibration: stored"));
+        f.w().menuUndoZeroCalibration->trigger();
+        QCOMPARE(f.w().statusBar()->currentMessage(),
+                 QStringLiteral("Zero point restored: T0 30000, R0 20000"));
+        QCOMPARE(caption->text(), QStringLiteral("Zero calibration: undone"));
     }
 
     void cancelledNumberOfSamplesKeepsTheNumber()
