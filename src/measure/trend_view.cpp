@@ -420,6 +420,7 @@ void TrendView::placeOnPlot()
         label->setZValue(markerZ);
         m_markerItems.append({line, label});
     }
+    QList<QRectF> labelsPlaced;
     for (qsizetype i = 0; i < m_markerItems.size(); ++i) {
         auto [line, label] = m_markerItems[i];
         const bool shown = i < m_shownMarkers.size();
@@ -430,6 +431,19 @@ void TrendView::placeOnPlot()
         const double x = at(QPointF(m_shownMarkers[i].first, 0)).x();
         line->setLine(x, plot.top(), x, plot.bottom());
         label->setText(m_shownMarkers[i].second);
-        label->setPos(x + 3, plot.top() + 1);
+        // Right of its line, or left of it where the plot ends first; a line
+        // lower where an earlier label stands in the way.
+        const QSizeF size = label->boundingRect().size();
+        QRectF place(QPointF(x + 3 + size.width() > plot.right() ? x - 3 - size.width() : x + 3,
+                             plot.top() + 1),
+                     size);
+        for (int row = 0; row < 3 && std::any_of(labelsPlaced.begin(), labelsPlaced.end(),
+                                                 [&](const QRectF &other) {
+                                                     return other.intersects(place);
+                                                 });
+             ++row)
+            place.translate(0, size.height());
+        labelsPlaced << place;
+        label->setPos(place.topLeft());
     }
 }
