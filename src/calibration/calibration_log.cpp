@@ -39,22 +39,22 @@ void MainWindow::recordCalibration(CalibrationKind kind, const StoreResult &resu
     e.version = m_transmitterVersion;
     e.kind = kind;
     e.result = result;
-    switch (kind) {
-    case CalibrationKind::CheckZero:
-    case CalibrationKind::CheckSpan:
+    const bool undo = kind == CalibrationKind::UndoZero || kind == CalibrationKind::UndoSpan;
+    if (!undo) {
+        // A run's figures, whether it calibrated or checked.
         e.samples = SampleCount;
         e.stability = m_runStability;
         e.trace = m_runTrace;
         e.judgement = m_runJudgement;
+    }
+    switch (kind) {
+    case CalibrationKind::CheckZero:
+    case CalibrationKind::CheckSpan:
         if (m_runJudgement)
             e.check = checkOutcome(*m_runJudgement);
         break;
     case CalibrationKind::Zero:
     case CalibrationKind::Span:
-        e.samples = SampleCount;
-        e.stability = m_runStability;
-        e.trace = m_runTrace;
-        e.judgement = m_runJudgement;
         if (m_runOverridden && m_runJudgement && e.result.outcome == StoreResult::Outcome::Stored)
             e.result.warning = m_runJudgement->reasonCode();
         e.beforeT = kind == CalibrationKind::Zero ? PreviousT0 : PreviousTS;
