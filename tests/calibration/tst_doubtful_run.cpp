@@ -66,40 +66,6 @@ private slots:
         QVERIFY2(row.contains(",zero,stored after warning: "), qPrintable(row));
     }
 
-    void aFallingSignalIsQuestioned()
-    {
-        CalibrationFixture f;
-        f.fake.dialogs.messageAnswers << MessageResult::Ok << MessageResult::Cancel;
-        f.w().NumberOfSamples = 10;
-        f.transmitter.setReading(20000, 30000, 40, 40);
-        f.w().ZeroButton->click();
-        // The zero gas still flushing the cell: 40 ppm down to 4 over the run.
-        for (int i = 0; i < 10; ++i) {
-            f.transmitter.setReading(20000, 30000, 40 - 4 * i, 40 - 4 * i);
-            f.poll();
-        }
-        const QString question = f.fake.dialogs.messageTexts().last();
-        QVERIFY2(question.contains("falling"), qPrintable(question));
-        QVERIFY(!f.fake.port.written.contains("SAVE"));
-    }
-
-    void aSpanOnTheWrongCylinderIsQuestioned()
-    {
-        CalibrationFixture f;
-        f.zeroCalibrate();
-        f.transmitter.answer("SPAN", "Span =  2000");
-        f.w().NumberOfSamples = 10;
-        // Entered 2000 ppm, the cylinder holds 1600.
-        f.transmitter.setReading(20000, 25000, 1600, 1600);
-        f.fake.dialogs.messageAnswers << MessageResult::Ok << MessageResult::Cancel;
-        f.w().SpanButton->click();
-        f.polls(10);
-        const QString question = f.fake.dialogs.messageTexts().last();
-        QVERIFY2(question.contains("1600 ppm on a span gas of 2000 ppm"), qPrintable(question));
-        QVERIFY(question.contains("tolerance of 150 ppm"));
-        QVERIFY(!f.fake.port.written.contains("TS2"));
-    }
-
     void theToleranceIsTheTechniciansAndKept()
     {
         CalibrationFixture f;
