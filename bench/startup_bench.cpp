@@ -114,8 +114,7 @@ int main(int argc, char *argv[])
                                      {QStringLiteral("--program")}, folder.path());
         const Start plain = startChild(
             QStringLiteral(STARTUP_BARE),
-            {QString::number(own.size.width()), QString::number(own.size.height())},
-            folder.path());
+            {QString::number(own.size.width()), QString::number(own.size.height())}, folder.path());
         if (!own.shown() || !plain.shown()) {
             std::printf("round %d: a window did not show within 10 s\n", round);
             return 1;

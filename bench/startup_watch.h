@@ -31,8 +31,8 @@ public:
 
     void mark(const char *moment)
     {
-        m_moments += std::string(" ") + moment + "="
-            + std::to_string(double(now() - m_spawned) / 1e6);
+        m_moments
+            += std::string(" ") + moment + "=" + std::to_string(double(now() - m_spawned) / 1e6);
     }
 
     void watch(QWidget &window)
@@ -47,8 +47,7 @@ protected:
         auto *window = static_cast<QWindow *>(watched);
         if (event->type() == QEvent::Expose && window->isExposed()) {
             mark("exposed");
-            std::printf("exposed %d %d%s\n", window->width(), window->height(),
-                        m_moments.c_str());
+            std::printf("exposed %d %d%s\n", window->width(), window->height(), m_moments.c_str());
             std::fflush(stdout);
             std::_Exit(0);
         }

@@ -113,8 +113,7 @@ void showOnChart(QChart *chart, QAbstractSeries *series, bool shown,
 
 } // namespace
 
-TrendView::TrendView(Clock &clock, QWidget *parent)
-    : QGroupBox(parent), m_clock(clock)
+TrendView::TrendView(Clock &clock, QWidget *parent) : QGroupBox(parent), m_clock(clock)
 {
     setObjectName(QStringLiteral("trendView"));
     createChart();
@@ -391,9 +390,8 @@ void TrendView::redraw()
 
 void TrendView::placeOnPlot()
 {
-    const auto at = [this](const QPointF &value) {
-        return m_chart->mapToPosition(value, m_concentration);
-    };
+    const auto at
+        = [this](const QPointF &value) { return m_chart->mapToPosition(value, m_concentration); };
     QPainterPath path;
     for (const QList<QPointF> &piece : m_pieces) {
         // A reading between two breaks has no neighbour to join: a dot.
@@ -437,10 +435,9 @@ void TrendView::placeOnPlot()
         QRectF place(QPointF(x + 3 + size.width() > plot.right() ? x - 3 - size.width() : x + 3,
                              plot.top() + 1),
                      size);
-        for (int row = 0; row < 3 && std::any_of(labelsPlaced.begin(), labelsPlaced.end(),
-                                                 [&](const QRectF &other) {
-                                                     return other.intersects(place);
-                                                 });
+        for (int row = 0; row < 3
+             && std::any_of(labelsPlaced.begin(), labelsPlaced.end(),
+                            [&](const QRectF &other) { return other.intersects(place); });
              ++row)
             place.translate(0, size.height());
         labelsPlaced << place;

@@ -46,8 +46,8 @@ QSize ScreenFit::room() const
 
 void ScreenFit::centre()
 {
-    m_window->setGeometry(centredWindow(m_area(), m_window->sizeHint(),
-                                        m_window->minimumSizeHint(), frame()));
+    m_window->setGeometry(
+        centredWindow(m_area(), m_window->sizeHint(), m_window->minimumSizeHint(), frame()));
 }
 
 void ScreenFit::keepInside()

@@ -82,35 +82,25 @@ private slots:
         QTest::addColumn<QByteArray>("reply"); // empty: silence
         QTest::addColumn<QByteArray>("written");
         QTest::addColumn<QString>("where"); // in the status bar; empty: nothing stopped
-        const auto refusal = [](const char *command) {
-            return ScriptedTransmitter::frame(command, "ERROR");
-        };
-        QTest::newRow("third line refused") << QByteArray("T0") << refusal("T0")
-            << QByteArray("RH800\rRL700\rT0\rRH\rRL\r")
+        const QByteArray refusal = ScriptedTransmitter::frame("T0", "ERROR");
+        QTest::newRow("third line refused")
+            << QByteArray("T0") << refusal << QByteArray("RH800\rRL700\rT0\rRH\rRL\r")
             << "Download stopped at line 3 \"T0\": the transmitter refused it (\"ERROR\"). Lines 1 "
                "and 2 were applied, not saved.";
-        QTest::newRow("lower-case error stops")
-            << QByteArray("RL700") << QByteArray("RL700\r\nerror\r\n>")
-            << QByteArray("RH800\rRL700\rRH\rRL\r")
-            << "Download stopped at line 2 \"RL700\": the transmitter refused it (\"error\"). Line 1 "
-               "was applied, not saved.";
-        QTest::newRow("first line refused: nothing to ask") << QByteArray("RH800") << refusal("RH800")
-            << QByteArray("RH800\r")
-            << "Download stopped at line 1 \"RH800\": the transmitter refused it (\"ERROR\"). No line "
-               "of the file was applied.";
-        QTest::newRow("third line not answered") << QByteArray("T0") << QByteArray()
-            << QByteArray("RH800\rRL700\rT0\rRH\rRL\r")
-            << "Download stopped at line 3 \"T0\": no answer within 5 s. Lines 1 and 2 were applied, "
-               "not saved.";
-        QTest::newRow("SAVE refused") << QByteArray("SAVE") << refusal("SAVE")
-            << QByteArray("RH800\rRL700\rT0\r\rSAVE\rRH\rRL\r")
-            << "Download stopped at SAVE: the transmitter refused it (\"ERROR\"). All 3 lines were "
-               "applied, not saved.";
-        QTest::newRow("NOTEST not answered") << QByteArray("NOTEST") << QByteArray()
+        QTest::newRow("first line refused: nothing to ask")
+            << QByteArray("RH800") << QByteArray("RH800\r\nerror\r\n>") << QByteArray("RH800\r")
+            << "Download stopped at line 1 \"RH800\": the transmitter refused it (\"error\"). No "
+               "line of the file was applied.";
+        QTest::newRow("NOTEST not answered")
+            << QByteArray("NOTEST") << QByteArray()
             << QByteArray("RH800\rRL700\rT0\r\rSAVE\rNOTEST\rRH\rRL\r")
-            << "Download stopped at NOTEST: no answer within 5 s. All 3 lines were applied and saved.";
+            << "Download stopped at NOTEST: no answer within 5 s. All 3 lines were applied and "
+               "saved.";
         QTest::newRow("ERROR elsewhere goes on")
             << QByteArray("RL700") << QByteArray("RL700\r\nERROR: none\r\nok\r\n>")
+            << QByteArray("RH800\rRL700\rT0\r\rSAVE\rNOTEST\rRH\rRL\r") << QString();
+        QTest::newRow("relay levels not told after it")
+            << QByteArray("RL") << QByteArray()
             << QByteArray("RH800\rRL700\rT0\r\rSAVE\rNOTEST\rRH\rRL\r") << QString();
     }
     void downloadSaysWhereItStopped()
@@ -120,46 +110,32 @@ private slots:
         QFETCH(QByteArray, written);
         QFETCH(QString, where);
         ConfigFixture f;
+        f.transmitter.answer("RH", "Relay high = 950");
         f.script(command, reply);
         f.fake.dialogs.fileAnswers << writeParameterFile("RH800\r\nRL700\r\nT0\r\n");
         f.w().menuOpenParameterFile->trigger();
         QCOMPARE(f.fake.port.written, written);
+        // The trend's relay levels are the ones the transmitter reports after
+        // lines were applied; none when it does not say.
+        const bool told = written.endsWith("RL\r") && command != "RL";
+        QCOMPARE(f.w().findChild<TrendView *>()->drawsRelayLevels(), told);
+        QCOMPARE(f.w().RelayOnLevel, written.endsWith("RL\r") ? QStringLiteral("950") : QString());
         QCOMPARE(f.w().statusBar()->currentMessage(), where);
-        // The line monitor has it too, among the traffic.
-        QStringList notes;
+        QString notes; // the line monitor's, among the traffic
         for (const LineEntry &entry : f.w().findChild<LineMonitor *>()->log().entries())
             if (entry.direction == LineDirection::Note)
-                notes << QString::fromUtf8(entry.bytes);
-        QCOMPARE(notes, where.isEmpty() ? QStringList() : QStringList {where});
-        // The specified box and status line stay as they are.
-        const bool silent = reply.isEmpty();
-        const bool refused = !where.isEmpty() && !silent;
-        QCOMPARE(f.messages().mid(1), where.isEmpty() ? QStringList {sentAndSaved}
-                     : refused                       ? QStringList {aborted}
-                                                     : QStringList());
-        QCOMPARE(f.w().Status->text(), where.isEmpty() ? sentAndSaved
-                     : refused ? QStringLiteral("Sending Parameters to the transmitter")
-                               : QStringLiteral("Transmitter Is Not Responding!"));
-        QVERIFY(!f.fake.desktop.busy);
-    }
-
-    void downloadShowsTheRelayLevelsTheTransmitterNowHolds()
-    {
-        ConfigFixture f;
-        const auto *trend = f.w().findChild<TrendView *>();
-        f.transmitter.answer("RH", "Relay high = 950");
-        f.transmitter.answer("RL", "Relay low = 900");
-        f.fake.dialogs.fileAnswers << writeParameterFile("RH950\r\nRL900\r\n");
-        f.w().menuOpenParameterFile->trigger();
-        QCOMPARE(f.w().RelayOnLevel + u'|' + f.w().RelayOffLevel, QStringLiteral("950|900"));
-        QVERIFY(trend->drawsRelayLevels());
-        // A transmitter that does not say after the next download: no levels
-        // are drawn as if it held them.
-        f.transmitter.silence("RL");
-        f.w().menuOpenParameterFile->trigger();
-        QVERIFY(!trend->drawsRelayLevels());
-        QCOMPARE(f.transmitter.commands.mid(f.transmitter.commands.size() - 2),
-                 (QList<QByteArray> {"RH", "RL"}));
+                notes += QString::fromUtf8(entry.bytes);
+        QCOMPARE(notes, where);
+        // The box and the status line as they always were.
+        const bool refused = !where.isEmpty() && !reply.isEmpty();
+        QCOMPARE(f.messages().mid(1),
+                 where.isEmpty() ? QStringList {sentAndSaved}
+                     : refused   ? QStringList {aborted}
+                                 : QStringList());
+        QCOMPARE(f.w().Status->text(),
+                 where.isEmpty() ? sentAndSaved
+                     : refused   ? QStringLiteral("Sending Parameters to the transmitter")
+                                 : QStringLiteral("Transmitter Is Not Responding!"));
     }
 
     void fileDialogKeepsItsChoiceAndShowsWhatItSends()

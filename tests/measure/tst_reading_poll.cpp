@@ -1,5 +1,6 @@
 // The reading poll: which replies are readings, what the display and the
-// trend make of them, when the poll runs, and how it fails.
+// trend make of them, when the poll runs, and how it fails; and the trend's
+// marks of events and time labels.
 
 #include "measure/reading_record.h"
 #include "measure/trend_view.h"
@@ -7,6 +8,8 @@
 #include "window_fixture.h"
 
 #include <QAction>
+#include <QChartView>
+#include <QGraphicsTextItem>
 
 class ReadingPollTest : public QObject {
     Q_OBJECT
@@ -203,34 +206,75 @@ private slots:
             f.polls(count);
         };
         readings(3);
-        QCOMPARE(trend->drawnPieces(), QList<qsizetype> {3});
-        // A poll without a reply.
-        f.transmitter.silence("X");
+        f.transmitter.silence("X"); // a poll without a reply
         f.poll();
         readings(2);
-        QCOMPARE(trend->drawnPieces(), (QList<qsizetype> {3, 2}));
-        // A reply that is no reading: one reading alone between two breaks.
-        f.transmitter.answer("X", "  1234 5678");
+        f.transmitter.answer("X", "  1234 5678"); // replies that are no reading,
         f.poll();
-        readings(1);
+        readings(1); // and one reading alone between them
         f.transmitter.answer("X", "  1234 5678");
         f.polls(2);
-        QCOMPARE(trend->drawnPieces(), (QList<qsizetype> {3, 2, 1}));
-        // The adapter pulled and back within a second; the next poll reads.
         readings(2);
+        // The adapter pulled and back within a second; the next poll reads.
         f.fake.clock.advance(500);
         f.fake.port.vanish();
         f.fake.clock.advance(1500);
         readings(4);
-        QCOMPARE(trend->drawnPieces(), (QList<qsizetype> {3, 2, 1, 2, 5}));
-        // The technician closes the port and opens it again ten seconds later:
-        // one break for the whole time.
+        // The port closed by the technician and opened ten seconds later.
         f.w().menuCloseComPort->trigger();
         f.fake.clock.advance(10'000);
         f.w().menuCom[1]->trigger();
         readings(2);
         QCOMPARE(trend->drawnPieces(), (QList<qsizetype> {3, 2, 1, 2, 5, 2}));
+        // One break for each time away, however long.
         QCOMPARE(trend->readings().size(), 20u);
+    }
+
+    void trendMarksMoveOnAndItsTimeLabelsAreWhole()
+    {
+        FakeClock clock;
+        TrendView trend(clock);
+        trend.resize(640, 320);
+        trend.show();
+        // The fake clock starts at 14:05:00: on the two-minute axis a label
+        // stands exactly at its right end, and is whole.
+        trend.setSpanMinutes(2);
+        auto *view = trend.findChild<QChartView *>();
+        QStringList labels;
+        for (QGraphicsItem *item : view->scene()->items()) {
+            const auto *text = qgraphicsitem_cast<QGraphicsTextItem *>(item);
+            if (text && text->isVisible()) {
+                labels << text->toPlainText();
+                QVERIFY(view->viewport()->rect().contains(
+                    view->mapFromScene(text->sceneBoundingRect()).boundingRect()));
+            }
+        }
+        QVERIFY(labels.contains(QStringLiteral("14:05:00")));
+
+        const auto positions = [&] {
+            trend.redraw();
+            QList<double> xs;
+            for (const TrendView::DrawnMarker &marker : trend.drawnMarkers())
+                xs << marker.x;
+            return xs;
+        };
+        trend.setSpanMinutes(10);
+        trend.addMarker(QStringLiteral("Zero stored"));
+        clock.advance(5 * 60'000);
+        trend.addMarker(QStringLiteral("Span undone"));
+        QCOMPARE(trend.drawnMarkers()[1].label, QStringLiteral("Span undone"));
+        // Five minutes apart on a ten-minute axis: half the plot between them;
+        // two and a half minutes on, both have moved left by half of that.
+        const QList<double> before = positions();
+        const double half = before[1] - before[0];
+        QVERIFY(half > 200);
+        clock.advance(150'000);
+        const QList<double> after = positions();
+        QCOMPARE(qRound(before[0] - after[0]), qRound(half / 2));
+        QCOMPARE(qRound(before[1] - after[1]), qRound(half / 2));
+        // Past the start of the axis a mark is not drawn.
+        clock.advance(150'001);
+        QCOMPARE(positions().size(), 1);
     }
 };
 

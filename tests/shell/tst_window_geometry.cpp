@@ -1,7 +1,8 @@
 // The window on the screen it is started on: whole, title bar and menus
-// included, with and without the line monitor and the diagnostic readout.
-// CTest runs this on three offscreen screens (800 x 600, 1024 x 768, and
-// 1920 x 1080 scaled by two), each from its own screen file.
+// included, with and without the line monitor and the diagnostic readout,
+// and a focus that shows at every Tab stop in each style. CTest runs this on
+// three offscreen screens (800 x 600, 1024 x 768, and 1920 x 1080 scaled by
+// two), each from its own screen file.
 
 #include "platform/qt_platform.h"
 #include "shell/frame.h"
@@ -9,25 +10,13 @@
 #include "window_fixture.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDockWidget>
 #include <QGuiApplication>
-#include <QMenuBar>
 #include <QScreen>
-#include <QStatusBar>
+#include <QStyleFactory>
 
 namespace {
-
-// The usable part of each screen, in the desktop's logical pixels.
-QRect expectedArea(const QString &screen)
-{
-    if (screen == u"800x600")
-        return {0, 0, 800, 600};
-    if (screen == u"1024x768")
-        return {0, 0, 1024, 768};
-    if (screen == u"1920x1080_scale2")
-        return {0, 0, 960, 540};
-    return {};
-}
 
 // A window started on the fake platform, told the real screen's area.
 struct ScreenFixture : WindowFixture {
@@ -36,10 +25,14 @@ struct ScreenFixture : WindowFixture {
         fake.desktop.area = QtDesktop().screenArea();
         start();
         w().show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w()));
     }
-    QRect area() const { return fake.desktop.area; }
-    QDockWidget *lineMonitor() { return w().findChild<QDockWidget *>(QStringLiteral("lineMonitor")); }
+    bool whole(const QWidget *p) const { return fake.desktop.area.contains(p->frameGeometry()); }
+    QDockWidget *monitor() { return w().findChild<QDockWidget *>(QStringLiteral("lineMonitor")); }
+    void toggleMonitor()
+    {
+        monitor()->toggleViewAction()->trigger();
+        QCoreApplication::sendPostedEvents();
+    }
 };
 
 } // namespace
@@ -48,105 +41,104 @@ class WindowGeometryTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void theDesktopReportsTheScreenItIsOn()
+    void windowOpensWholeAndTheTrendGivesWay()
     {
-        const QString screen = QGuiApplication::primaryScreen()->name();
-        QVERIFY2(!expectedArea(screen).isNull(), qPrintable(QStringLiteral("no such screen: ") + screen));
-        QCOMPARE(QtDesktop().screenArea(), expectedArea(screen));
-    }
-
-    void windowOpensWholeOnTheScreen()
-    {
+        const QMap<QString, QRect> areas {{"800x600", {0, 0, 800, 600}},
+                                          {"1024x768", {0, 0, 1024, 768}},
+                                          {"1920x1080_scale2", {0, 0, 960, 540}}};
+        QCOMPARE(QtDesktop().screenArea(), areas.value(QGuiApplication::primaryScreen()->name()));
         ScreenFixture f;
         MainWindow &w = f.w();
-        QVERIFY2(f.area().contains(w.frameGeometry()),
-                 qPrintable(QStringLiteral("frame %1,%2 %3x%4")
-                                .arg(w.frameGeometry().x())
-                                .arg(w.frameGeometry().y())
-                                .arg(w.frameGeometry().width())
-                                .arg(w.frameGeometry().height())));
-        // The least window, with a window manager's title bar and borders,
-        // fits the smallest screen it is made for, and the scaled one.
+        QVERIFY(f.whole(&w));
+        // The least window, in a window manager's frame, fits the smallest
+        // screen it is made for, and the scaled one.
         const QSize least = w.minimumSizeHint().grownBy(assumedWindowFrame);
-        QVERIFY2(least.width() <= 800 && least.height() <= 540,
-                 qPrintable(QStringLiteral("%1x%2").arg(least.width()).arg(least.height())));
-        // On a screen with room the window takes the size it would like.
-        if (f.area().height() >= 768)
-            QCOMPARE(w.size(), w.sizeHint());
-    }
-
-    void theTrendGivesUpHeightFirst()
-    {
-        ScreenFixture f;
-        MainWindow &w = f.w();
-        auto *trend = w.findChild<QWidget *>(QStringLiteral("trendView"));
-        const QList<QWidget *> fixed {w.CO2displayFrame, w.CalibrartionControlFrame,
-                                      w.AmbientSettingsFrame, w.StatusFrame};
-        w.resize(w.sizeHint());
-        QCoreApplication::sendPostedEvents();
+        QVERIFY(least.width() <= 800 && least.height() <= 540);
+        // From the size it would like down to its least, only the trend gives.
+        const QList<QWidget *> frames {w.CO2displayFrame, w.CalibrartionControlFrame,
+                                       w.AmbientSettingsFrame, w.StatusFrame,
+                                       w.findChild<QWidget *>(QStringLiteral("trendView"))};
         QList<int> heights;
-        for (QWidget *frame : fixed)
-            heights << frame->height();
-        const int trendHeight = trend->height();
-        w.resize(w.minimumSizeHint());
-        QCoreApplication::sendPostedEvents();
-        for (qsizetype i = 0; i < fixed.size(); ++i)
-            QCOMPARE(fixed[i]->height(), heights[i]);
-        QVERIFY(trend->height() < trendHeight);
+        for (const QSize size : {w.sizeHint(), w.minimumSizeHint()}) {
+            w.resize(size);
+            QCoreApplication::sendPostedEvents();
+            for (QWidget *frame : frames)
+                heights << frame->height();
+        }
+        QCOMPARE(heights.mid(5, 4), heights.mid(0, 4));
+        QVERIFY(heights[9] < heights[4]);
     }
 
     void panelsNeverPushTheWindowOff()
     {
         ScreenFixture f;
         MainWindow &w = f.w();
-        QDockWidget *monitor = f.lineMonitor();
-        const auto toggleMonitor = [&] {
-            monitor->toggleViewAction()->trigger();
-            QCoreApplication::sendPostedEvents();
-        };
         const QRect before = w.geometry();
         // The line monitor opens below, or beside the window on a screen too
-        // short for it below; the window may grow, and stays on the screen.
-        toggleMonitor();
-        QVERIFY(monitor->isVisible());
-        QVERIFY(f.area().contains(w.frameGeometry()));
-        QVERIFY(f.area().contains(monitor->frameGeometry()));
-        QVERIFY(!monitor->isFloating());
-        QCOMPARE(w.dockWidgetArea(monitor),
-                 f.area().height() < 600 ? Qt::RightDockWidgetArea : Qt::BottomDockWidgetArea);
-        QVERIFY(w.height() >= before.height());
-        // It closes: the window is as it was.
-        toggleMonitor();
+        // short for it there; closing it gives the window's height back.
+        f.toggleMonitor();
+        QVERIFY(f.whole(&w) && f.whole(f.monitor()) && !f.monitor()->isFloating());
+        QCOMPARE(w.dockWidgetArea(f.monitor()),
+                 f.fake.desktop.area.height() < 600 ? Qt::RightDockWidgetArea
+                                                    : Qt::BottomDockWidgetArea);
+        f.toggleMonitor();
         QCOMPARE(w.geometry(), before);
-
-        // The status frame holds one line until the readout's four rows join
-        // it; the window grows for them, on the screen, the monitor open too.
+        // The status frame is one line tall until the readout's rows join it.
         const int statusHeight = w.StatusFrame->height();
-        QCOMPARE(statusHeight, w.StatusFrame->sizeHint().height());
         w.StatusFrame_DblClick();
         QCoreApplication::sendPostedEvents();
         QVERIFY(w.StatusFrame->height() > statusHeight + 2 * w.RxLabel->height());
-        toggleMonitor();
-        QVERIFY(f.area().contains(w.frameGeometry()));
-        QVERIFY(f.area().contains(monitor->frameGeometry()));
+        f.toggleMonitor();
+        QVERIFY(f.whole(&w) && f.whole(f.monitor()));
     }
 
     void aPanelWithNoRoomInTheWindowFloatsOnTheScreen()
     {
         ScreenFixture f;
         MainWindow &w = f.w();
-        // A desktop as wide as the smallest screen and shorter than it: no
-        // room below the window's least height, nor beside it.
+        // As wide as the smallest screen and shorter: no room below the
+        // window's least height, nor beside it.
         f.fake.desktop.area = {0, 0, 800, w.minimumHeight() + 40};
         w.setGeometry(4, 32, w.minimumWidth(), w.minimumHeight());
         QCoreApplication::sendPostedEvents();
         const QRect before = w.geometry();
-        QDockWidget *monitor = f.lineMonitor();
-        monitor->toggleViewAction()->trigger();
-        QCoreApplication::sendPostedEvents();
-        QVERIFY(monitor->isFloating());
+        f.toggleMonitor();
+        QVERIFY(f.monitor()->isFloating() && f.whole(f.monitor()));
         QCOMPARE(w.geometry(), before);
-        QVERIFY(f.area().contains(monitor->frameGeometry()));
+    }
+
+    void everyTabStopShowsTheFocus_data()
+    {
+        QTest::addColumn<QString>("style");
+        for (const QString &style : QStyleFactory::keys())
+            QTest::newRow(qPrintable(style)) << style;
+    }
+    void everyTabStopShowsTheFocus()
+    {
+        QFETCH(QString, style);
+        QApplication::setStyle(style);
+        QApplication::setCursorFlashTime(0); // a caret is there whenever grabbed
+        ScreenFixture f;
+        f.toggleMonitor();
+        f.w().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f.w()));
+        // The technician's Tab once round the window: each stop as it looks
+        // with the focus, then with the focus on the next one.
+        QList<QWidget *> stops;
+        QList<QImage> focused;
+        for (QTest::keyClick(&f.w(), Qt::Key_Tab); !stops.contains(QApplication::focusWidget());
+             QTest::keyClick(stops.last(), Qt::Key_Tab)) {
+            stops << QApplication::focusWidget();
+            focused << stops.last()->grab().toImage();
+        }
+        QStringList unmarked;
+        for (qsizetype i = 0; i < stops.size(); ++i) {
+            if (stops[i]->hasFocus())
+                QTest::keyClick(stops[i], Qt::Key_Tab);
+            if (stops[i]->grab().toImage() == focused[i])
+                unmarked << QLatin1String(stops[i]->metaObject()->className());
+        }
+        QCOMPARE(unmarked, QStringList());
     }
 };
 
