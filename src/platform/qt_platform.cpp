@@ -48,7 +48,7 @@ MessageResult QtDialogs::message(const QString &text, MessageButtons buttons, Me
         box.setIcon(QMessageBox::Critical);
         break;
     }
-    if (buttons == MessageButtons::OkCancel) {
+    if (buttons != MessageButtons::Ok) {
         box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
         box.setDefaultButton(buttons == MessageButtons::OkCancelSafe ? QMessageBox::Cancel
                                                                       : QMessageBox::Ok);

@@ -34,8 +34,8 @@ public:
     QRect screenArea() const override;
     QString executableName() const override;
     QString dataFolder() const override;
-    void endProgram() override;
     QString preferencesFile() const override;
+    void endProgram() override;
 
 private:
     bool m_busy = false;

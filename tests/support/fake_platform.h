@@ -69,9 +69,9 @@ public:
     QString executableName() const override { return QStringLiteral("kestrin"); }
     // "appdata" in the current directory (a test's temporary one) unless set.
     QString dataFolder() const override;
-    void endProgram() override { ++ended; }
     // "preferences.conf" in the current directory (a test's temporary one).
     QString preferencesFile() const override;
+    void endProgram() override { ++ended; }
 
     int beeps = 0;
     bool busy = false;
