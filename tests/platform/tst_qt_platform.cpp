@@ -135,6 +135,15 @@ private slots:
         QCOMPARE(dialogs.input(QStringLiteral("Samples?"), QStringLiteral("Number Of Samples"),
                                QStringLiteral("100")),
                  QStringLiteral("10"));
+        // A doubtful store: Enter takes the default, and the default is Cancel.
+        whenTheBoxIsUp([&](QWidget *box) {
+            auto *question = static_cast<QMessageBox *>(box);
+            QVERIFY(question->button(QMessageBox::Ok));
+            question->defaultButton()->click();
+        });
+        QCOMPARE(dialogs.message(QStringLiteral("Store the zero point all the same?"),
+                                 MessageButtons::OkCancelSafe, MessageIcon::Question, {}),
+                 MessageResult::Cancel);
         // Cancel is no answer, whatever the box offered.
         whenTheBoxIsUp([&](QWidget *box) { static_cast<QDialog *>(box)->reject(); });
         QCOMPARE(dialogs.input(QStringLiteral("Relay ON Level"), QStringLiteral("Realy Settings"),
