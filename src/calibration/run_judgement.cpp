@@ -18,16 +18,8 @@ void ReadingSeries::add(double seconds, double rx, double ppm)
     m_lastSeconds = seconds;
     m_lastPpm = ppm;
 
-    // Welford's update with the co-moment of time and reading, as for the
-    // signals' stability.
     ++m_count;
-    const double secondsStep = seconds - m_meanSeconds;
-    const double ppmStep = ppm - m_meanPpm;
-    m_meanSeconds += secondsStep / m_count;
-    m_meanPpm += ppmStep / m_count;
-    m_secondsSquares += secondsStep * (seconds - m_meanSeconds);
-    m_ppmSquares += ppmStep * (ppm - m_meanPpm);
-    m_products += secondsStep * (ppm - m_meanPpm);
+    m_line.add(seconds, ppm);
 
     Half &half = m_count <= m_plannedCount / 2 ? m_firstHalf : m_secondHalf;
     ++half.count;
@@ -36,9 +28,7 @@ void ReadingSeries::add(double seconds, double rx, double ppm)
 
 std::optional<double> ReadingSeries::standardDeviation() const
 {
-    if (m_count < 2)
-        return std::nullopt;
-    return std::sqrt(std::max(0.0, m_ppmSquares) / (m_count - 1));
+    return m_line.standardDeviation();
 }
 
 std::optional<double> ReadingSeries::noise() const
@@ -59,9 +49,10 @@ double ReadingSeries::noiseDegreesOfFreedom() const
 std::optional<Estimate> ReadingSeries::slopePerMinute() const
 {
     const auto sigma = noise();
-    if (!sigma || !(m_secondsSquares > 0))
+    const auto slope = m_line.driftPerMinute();
+    if (!sigma || !slope)
         return std::nullopt;
-    return Estimate {m_products / m_secondsSquares * 60, *sigma / std::sqrt(m_secondsSquares) * 60};
+    return Estimate {*slope, *sigma / std::sqrt(m_line.timeSpread()) * 60};
 }
 
 std::optional<Estimate> ReadingSeries::halfStep() const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "calibration/run_stability.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -34,7 +36,7 @@ public:
 
     int plannedCount() const { return m_plannedCount; }
     int count() const { return m_count; }
-    double mean() const { return m_meanPpm; }
+    double mean() const { return m_line.mean(); }
     // Divided by n - 1; none below two readings.
     std::optional<double> standardDeviation() const;
     double durationSeconds() const { return m_count > 0 ? m_lastSeconds - m_firstSeconds : 0; }
@@ -74,11 +76,7 @@ private:
     double m_lastSeconds = 0;
     double m_lastPpm = 0;
     double m_successiveSquares = 0;
-    double m_meanSeconds = 0;
-    double m_meanPpm = 0;
-    double m_secondsSquares = 0; // sum of squared deviations of the times
-    double m_ppmSquares = 0; // ... of the readings
-    double m_products = 0; // sum of the products of both deviations
+    SignalStability m_line; // mean, spread and slope of the readings
     Half m_firstHalf;
     Half m_secondHalf;
 };

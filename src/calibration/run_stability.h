@@ -16,6 +16,9 @@ public:
     // The least-squares slope of the value over time, per minute; none below
     // two samples or while all samples share one time.
     std::optional<double> driftPerMinute() const;
+    // The sum of squared deviations of the times from their mean (s²), which
+    // a slope's standard error divides by.
+    double timeSpread() const { return m_timeSquares; }
 
 private:
     int m_count = 0;
