@@ -90,7 +90,7 @@ int latency(int count)
     PtyLink &line = *link;
     RealPortWindow program(QString::fromStdString(line.linkPath()));
     line.read(200); // the end-of-text byte
-    program.window->Timer1->stop();
+    program.window->session().Timer1->stop();
 
     std::atomic<bool> running {true};
     // When the far end sent its last prompt; written by its thread.
@@ -107,7 +107,7 @@ int latency(int count)
     std::vector<double> microseconds;
     for (int i = 0; i < count; ++i) {
         program.port.write("T0\r");
-        if (!program.window->WaitForReply(std::chrono::milliseconds(1000), '>'))
+        if (!program.window->session().WaitForReply(std::chrono::milliseconds(1000), '>'))
             continue;
         const auto returned = Clock::now();
         microseconds.push_back(

@@ -8,8 +8,8 @@
 //   soak_bench noisy [hours]      every reply behind 4000 bytes of line noise:
 //                                 the line monitor's worst case
 
-#include "link/line_monitor.h"
-#include "measure/trend_view.h"
+#include "shell/line_monitor.h"
+#include "shell/trend_view.h"
 #include "window_fixture.h"
 
 #include <QApplication>

@@ -1,24 +1,16 @@
 // A calibration run: one sample per reading poll, running means of the two
-// channel signals, and the new parameters at the end.
+// channel signals, and at the end the new parameters, judged before anything
+// is written.
 
-#include "shell/main_window.h"
+#include "session/transmitter_session.h"
 
-#include "calibration/progress_text.h"
-#include "calibration/stability_panel.h"
-#include "shell/frame.h"
-#include "shell/leading_number.h"
 #include "shell/number_format.h"
-
-#include <QAction>
-#include <QLabel>
-#include <QPushButton>
-#include <QStatusBar>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 
-void MainWindow::startRun(RunKind kind)
+void TransmitterSession::startRun(RunKind kind)
 {
     SampleCount = 0;
     RxMean = 0;
@@ -31,45 +23,43 @@ void MainWindow::startRun(RunKind kind)
         m_check = CalibrationKind::CheckSpan;
     else
         m_check.reset();
-    ZeroButton->setEnabled(false);
-    SpanButton->setEnabled(false);
-    CancelButton->setEnabled(true);
     m_runComplete = false;
-    // Disabling the focused Zero or Span button would hand the focus on to the
-    // span-gas entry with its text selected, where a stray key overwrites it;
-    // on Cancel a stray Space would end the run. The reading's frame takes no
-    // key; Cancel stays one click or Alt+C away.
-    CO2displayFrame->setFocus();
-    Status->setText(QStringLiteral("Wait..."));
+    m_awaitingDecision = false;
+    emit runStateChanged();
+    setStatus(QStringLiteral("Wait..."), m_status.colour);
     m_runStability = {};
     m_runTrace = {};
     m_runReadings = ReadingSeries(int(std::clamp(std::ceil(NumberOfSamples), 1.0, 1e9)));
     m_runJudgement.reset();
     m_runOverridden = false;
+    emit runStarted();
+    // Readings on the new gas are no longer the last store's "as left".
+    finishAsLeft();
+    emit runProgressed();
+}
+
+RunKind TransmitterSession::runKind() const
+{
+    return m_check == CalibrationKind::CheckZero ? RunKind::CheckZero
+        : m_check == CalibrationKind::CheckSpan  ? RunKind::CheckSpan
+        : ZeroCalibrationRunning                 ? RunKind::Zero
+                                                 : RunKind::Span;
+}
+
+QString TransmitterSession::runName() const
+{
     static const std::array<QString, 4> names {
         QStringLiteral("Zero calibration"), QStringLiteral("Span calibration"),
         QStringLiteral("Zero check"), QStringLiteral("Span check")};
-    m_stabilityPanel->startRun(names[size_t(kind)]);
-    // Readings on the new gas are no longer the last store's "as left".
-    finishAsLeft();
-    showRunProgress();
+    return names[size_t(runKind())];
 }
 
-QString MainWindow::samplingStatusText() const
+QString TransmitterSession::samplingStatusText() const
 {
-    const RunKind kind = m_check == CalibrationKind::CheckZero ? RunKind::CheckZero
-        : m_check == CalibrationKind::CheckSpan                 ? RunKind::CheckSpan
-        : ZeroCalibrationRunning                                ? RunKind::Zero
-                                                                : RunKind::Span;
-    return samplingText(kind, SampleCount + 1, NumberOfSamples);
+    return samplingText(runKind(), SampleCount + 1, NumberOfSamples);
 }
 
-QString MainWindow::sampleMarker() const
-{
-    return ::sampleMarker(SampleCount + 1);
-}
-
-void MainWindow::takeSample()
+void TransmitterSession::takeSample()
 {
     // Running means: no list of samples is kept, however long the run.
     ++SampleCount;
@@ -79,7 +69,7 @@ void MainWindow::takeSample()
     m_runStability.add(seconds, RxValue.value_or(0), TxValue.value_or(0));
     m_runTrace.add(seconds, avgValue.value_or(0));
     m_runReadings.add(seconds, RxValue.value_or(0), ppmValue.value_or(0));
-    showRunProgress();
+    emit runProgressed();
     if (SampleCount < NumberOfSamples)
         return;
     // The run has its samples. The polls behind the boxes of its end show
@@ -88,82 +78,71 @@ void MainWindow::takeSample()
 
     if (const auto check = m_check) {
         // Back to idle first: a failed check may start a calibration.
-        CancelButton_Click();
+        returnToIdle();
         endCheck(*check);
         return;
     }
-    if (ZeroCalibrationRunning) {
-        NewT0 = plainDecimalText(TxMean);
-        NewR0 = plainDecimalText(RxMean);
-        if (runMayBeStored(CalibrationKind::Zero, 0)) {
-            StoreZeroPoint(NewT0, NewR0);
-            menuUndoZeroCalibration->setEnabled(true);
-        }
-    } else {
+    if (ZeroCalibrationRunning)
+        endZeroRun();
+    else
         endSpanRun();
-    }
-    CancelButton_Click();
+    // A doubtful run held for its bench's decision stays where it is.
+    if (!m_awaitingDecision)
+        returnToIdle();
 }
 
-void MainWindow::menuNumberOfSamples_Click()
+bool TransmitterSession::runMayBeStored(CalibrationKind kind, double appliedPpm)
 {
-    const QString prompt = QStringLiteral("Number of Samples for Calibration.") + CommandTerminator
-        + CommandTerminator + QStringLiteral("Default (100) samples will take 200 seconds.")
-        + CommandTerminator + CommandTerminator + QStringLiteral("Do not decrease this value!");
-    const QString answer = m_dialogs.input(prompt, QStringLiteral("Number Of Samples"),
-                                           plainDecimalText(NumberOfSamples));
-    if (answer.isEmpty())
-        return;
-    NumberOfSamples = LeadingNumber(answer);
-}
-
-bool MainWindow::runMayBeStored(CalibrationKind kind, double appliedPpm)
-{
-    const bool zero = kind == CalibrationKind::Zero;
     m_runJudgement = judgeRun(m_runReadings, appliedPpm, preferences().tolerance());
     if (m_runJudgement->passed())
         return true;
+    if (m_heldDecisions) {
+        m_awaitingDecision = true;
+        emit runProgressed();
+        return false;
+    }
     // A doubtful run asks before anything reaches the transmitter; Enter and
     // Escape both keep it out.
     m_desktop.beep();
-    const QString question = m_runJudgement->reasons().join(CommandTerminator)
-        + CommandTerminator + CommandTerminator
-        + (zero ? QStringLiteral("Store the zero point all the same?")
-                : QStringLiteral("Store the span point all the same?"));
+    const QString question = m_runJudgement->reasons().join(u'\r') + QStringLiteral("\r\r")
+        + (kind == CalibrationKind::Zero ? QStringLiteral("Store the zero point all the same?")
+                                         : QStringLiteral("Store the span point all the same?"));
     if (m_dialogs.message(question, MessageButtons::OkCancelSafe, MessageIcon::Question,
                           applicationTitle)
         == MessageResult::Ok) {
         m_runOverridden = true;
         return true;
     }
-    recordCalibration(kind, {StoreResult::Outcome::Refused, m_runJudgement->reasonCode()}, {},
-                      {});
-    statusBar()->showMessage(zero ? QStringLiteral("Zero calibration refused: nothing written")
-                                  : QStringLiteral("Span calibration refused: nothing written"));
+    refuseRun(kind);
     return false;
 }
 
-void MainWindow::menuCalibrationTolerance_Click()
+void TransmitterSession::refuseRun(CalibrationKind kind)
 {
-    const Preferences kept = preferences();
-    const QString answer = m_dialogs.input(
-        QStringLiteral("Calibration tolerance: how far the transmitter's reading during a run may "
-                       "be from the applied gas, in ppm plus percent of the gas.")
-            + CommandTerminator + CommandTerminator
-            + QStringLiteral("A run outside it, or on a gas that has not settled, asks before "
-                             "anything is stored."),
-        QStringLiteral("Calibration Tolerance"), toleranceText(kept.tolerance()));
-    if (answer.isEmpty())
-        return;
-    const auto tolerance = parseTolerance(answer);
-    if (!tolerance) {
-        report(QStringLiteral("The tolerance must be two numbers, such as \"50 ppm + 5 %\"."));
-        return;
-    }
-    preferences().setTolerance(*tolerance);
+    recordCalibration(kind, {StoreResult::Outcome::Refused, m_runJudgement->reasonCode()}, {}, {});
+    emit notice(kind == CalibrationKind::Zero
+                    ? QStringLiteral("Zero calibration refused: nothing written")
+                    : QStringLiteral("Span calibration refused: nothing written"));
 }
 
-Preferences MainWindow::preferences() const
+void TransmitterSession::decideHeldRun(bool store)
 {
-    return Preferences(m_desktop.preferencesFile());
+    if (!m_awaitingDecision)
+        return;
+    m_awaitingDecision = false;
+    const CalibrationKind kind
+        = ZeroCalibrationRunning ? CalibrationKind::Zero : CalibrationKind::Span;
+    if (!store) {
+        refuseRun(kind);
+    } else {
+        m_runOverridden = true;
+        if (kind == CalibrationKind::Zero) {
+            StoreZeroPoint(NewT0, NewR0);
+            setUndo(m_undoZero, true);
+        } else {
+            StoreSpanPoint(NewTS, NewRS);
+            setUndo(m_undoSpan, true);
+        }
+    }
+    returnToIdle();
 }

@@ -1,17 +1,17 @@
 // Reading one of the calibration parameters (T0, R0, the span, TS, RS) from
 // the transmitter before a run.
 
-#include "shell/main_window.h"
+#include "session/transmitter_session.h"
 
 #include "link/command_set.h"
 #include "shell/leading_number.h"
 #include "shell/number_format.h"
 
-bool MainWindow::fetchValue(const Transmitter::Query &query, QString &value,
-                            const QString &wrongReply)
+bool TransmitterSession::fetchValue(const Transmitter::Query &query, QString &value,
+                                    const QString &wrongReply)
 {
     if (send(Transmitter::command(query.command), Transmitter::QueryTimeout) == Answer::Silent) {
-        report(QStringLiteral("Transmitter Is Not Responding, Check Com And Cables"));
+        m_boxes.report(QStringLiteral("Transmitter Is Not Responding, Check Com And Cables"));
         return false;
     }
     QString text;
@@ -20,7 +20,7 @@ bool MainWindow::fetchValue(const Transmitter::Query &query, QString &value,
     // The value is written back into the transmitter by an undo: anything
     // but a number counts as a reply of another form.
     if (!isNumberText(text)) {
-        report(wrongReply, false);
+        m_boxes.report(wrongReply, false);
         return false;
     }
     value = wholeNumberText(text);

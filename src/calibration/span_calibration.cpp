@@ -2,18 +2,14 @@
 // is corrected for the ambient temperature and pressure, stored in the
 // transmitter, and the undo that writes the earlier pair back.
 
-#include "shell/main_window.h"
+#include "session/transmitter_session.h"
 
 #include "ambient/corrected_concentration.h"
 #include "calibration/progress_text.h"
 #include "calibration/span_point.h"
 #include "link/command_set.h"
-#include "platform/serial_port.h"
 #include "shell/leading_number.h"
 #include "shell/number_format.h"
-
-#include <QAction>
-#include <QLabel>
 
 #include <cmath>
 
@@ -48,70 +44,87 @@ QString problemText(SpanProblem problem, const QString &corrected, const QString
 
 } // namespace
 
-void MainWindow::SpanButton_Click()
+void TransmitterSession::startSpanCalibration()
 {
-    if (!m_port.isOpen()) {
-        report(QStringLiteral("Com Port is not open!"));
+    if (!isOpen()) {
+        m_boxes.report(QStringLiteral("Com Port is not open!"));
         return;
     }
+    if (!prepareSpanRun())
+        return;
+    if (!m_boxes.confirm(
+            QStringLiteral("The transmitter parameters are for ") + TransmitterSpan
+                + QStringLiteral(" ppm.\r")
+                + QStringLiteral("Are you ready with the ambient settings and with the span gas?"),
+            MessageIcon::Question))
+        return;
+    if (!spanGasNearSpan()) {
+        m_desktop.beep();
+        if (!m_boxes.confirm(
+                QStringLiteral("Warning! Corrected gas concentration must be within ±10% of the "
+                               "Span.\r")
+                    + QStringLiteral("The calibration is possible, but not accurate."),
+                MessageIcon::Question))
+            return;
+    }
+    beginSpanRun();
+}
+
+bool TransmitterSession::prepareSpanRun()
+{
     SampleCount = 0;
     RxMean = 0;
     TxMean = 0;
     if (NewR0.isEmpty() || NewT0.isEmpty()) {
-        report(QStringLiteral("Calibrate First The Zero Point"));
-        return;
+        m_boxes.report(QStringLiteral("Calibrate First The Zero Point"));
+        return false;
     }
     if (!fetchValue(Transmitter::SpanConcentration, TransmitterSpan,
                     QStringLiteral("Failed to fetch current Span, try again")))
-        return;
-    // The warning below divides by the span, and the end of the run takes its
+        return false;
+    // The warning divides by the span, and the end of the run takes its
     // logarithm: a span of 0 or 1 ppm can only end in a wrong TS.
     if (!usableConcentration(LeadingNumber(TransmitterSpan))) {
-        report(problemText(SpanProblem::SpanNotUsable, {}, TransmitterSpan));
-        return;
+        m_boxes.report(problemText(SpanProblem::SpanNotUsable, {}, TransmitterSpan));
+        return false;
     }
     // Nor can a corrected concentration without a usable value: say so before
     // the technician confirms anything.
-    const QString correctedText = CorrectedConcentration->text();
-    const double corrected = correctedConcentrationFromText(correctedText).value_or(0);
-    if (!usableConcentration(corrected)) {
-        report(problemText(SpanProblem::CorrectedNotUsable, correctedText, {}));
-        return;
+    const QString correctedText = ambient().corrected;
+    if (!usableConcentration(correctedConcentrationFromText(correctedText).value_or(0))) {
+        m_boxes.report(problemText(SpanProblem::CorrectedNotUsable, correctedText, {}));
+        return false;
     }
-    if (!confirm(
-            QStringLiteral("The transmitter parameters are for ") + TransmitterSpan
-                + QStringLiteral(" ppm.") + CommandTerminator
-                + QStringLiteral("Are you ready with the ambient settings and with the span gas?"),
-            MessageIcon::Question))
-        return;
+    return true;
+}
 
+bool TransmitterSession::spanGasNearSpan() const
+{
     const double span = LeadingNumber(TransmitterSpan);
-    if (std::fabs(span - corrected) / span > 0.1) {
-        m_desktop.beep();
-        if (!confirm(QStringLiteral(
-                         "Warning! Corrected gas concentration must be within ±10% of the Span.")
-                         + CommandTerminator
-                         + QStringLiteral("The calibration is possible, but not accurate."),
-                     MessageIcon::Question))
-            return;
-    }
+    const double corrected = correctedConcentrationFromText(ambient().corrected).value_or(0);
+    return std::fabs(span - corrected) / span <= 0.1;
+}
 
+bool TransmitterSession::beginSpanRun()
+{
     const QString wrongReply = QStringLiteral("Failed to fetch current Span parameters, try again");
     if (!fetchValue(Transmitter::SpanTS, PreviousTS, wrongReply)
         || !fetchValue(Transmitter::SpanRS, PreviousRS, wrongReply))
-        return;
+        return false;
     startRun(RunKind::Span);
+    return true;
 }
 
-void MainWindow::endSpanRun()
+void TransmitterSession::endSpanRun()
 {
     NewTS = plainDecimalText(TxMean);
     NewRS = plainDecimalText(RxMean);
 
     // The entries may have changed during the run: read the label again.
-    const QString correctedText = CorrectedConcentration->text();
+    const QString correctedText = ambient().corrected;
+    const double corrected = correctedConcentrationFromText(correctedText).value_or(0);
     const auto result = computeSpanTS({
-        correctedConcentrationFromText(correctedText).value_or(0),
+        corrected,
         LeadingNumber(TransmitterSpan),
         LeadingNumber(NewT0),
         LeadingNumber(NewR0),
@@ -123,26 +136,26 @@ void MainWindow::endSpanRun()
         // Nothing reaches the transmitter; it keeps its span point.
         const QString reason = problemText(*problem, correctedText, TransmitterSpan);
         recordCalibration(CalibrationKind::Span, {StoreResult::Outcome::Refused, reason}, {}, {});
-        report(QStringLiteral("Span point not stored.") + CommandTerminator + reason);
-        menuUndoSpanCalibration->setEnabled(true);
+        m_boxes.report(QStringLiteral("Span point not stored.\r") + reason);
+        setUndo(m_undoSpan, true);
         return;
     }
-    if (!runMayBeStored(CalibrationKind::Span,
-                        correctedConcentrationFromText(correctedText).value_or(0)))
-        return;
+    // Kept for a decision held by a bench.
     NewTS = plainDecimalText(std::get<double>(result));
+    if (!runMayBeStored(CalibrationKind::Span, corrected))
+        return;
     StoreSpanPoint(NewTS, NewRS);
-    menuUndoSpanCalibration->setEnabled(true);
+    setUndo(m_undoSpan, true);
 }
 
-void MainWindow::StoreSpanPoint(QString &ts, QString &rs, CalibrationKind kind)
+void TransmitterSession::StoreSpanPoint(QString &ts, QString &rs, CalibrationKind kind)
 {
     storePoint(kind, Transmitter::SpanTS.command, ts, Transmitter::SpanRS.command, rs,
                QStringLiteral("Span Point Set And Saved"));
 }
 
-void MainWindow::menuUndoSpanCalibration_Click()
+void TransmitterSession::undoSpanCalibration()
 {
-    undoPoint(QStringLiteral("Undo Span Calibration? Please Confirm!"), menuUndoSpanCalibration,
+    undoPoint(QStringLiteral("Undo Span Calibration? Please Confirm!"), m_undoSpan,
               [this] { StoreSpanPoint(PreviousTS, PreviousRS, CalibrationKind::UndoSpan); });
 }

@@ -2,15 +2,13 @@
 // under the busy pointer, then "NOTEST"; and the undo that writes the
 // earlier pair back.
 
-#include "shell/main_window.h"
+#include "session/transmitter_session.h"
 
 #include "link/command_set.h"
+#include "platform/busy_pointer.h"
 #include "platform/serial_port.h"
-#include "shell/busy_pointer.h"
 #include "shell/leading_number.h"
 #include "shell/number_format.h"
-
-#include <QAction>
 
 namespace {
 
@@ -24,9 +22,9 @@ bool isStorableValue(const QString &wholeNumber)
 
 } // namespace
 
-void MainWindow::storePoint(CalibrationKind kind, QByteArrayView firstCommand, QString &first,
-                            QByteArrayView secondCommand, QString &second,
-                            const QString &doneMessage)
+void TransmitterSession::storePoint(CalibrationKind kind, QByteArrayView firstCommand,
+                                    QString &first, QByteArrayView secondCommand, QString &second,
+                                    const QString &doneMessage)
 {
     // The readings after the previous store stop here: this one changes them.
     finishAsLeft();
@@ -38,7 +36,7 @@ void MainWindow::storePoint(CalibrationKind kind, QByteArrayView firstCommand, Q
     };
     if (!m_port.isOpen()) {
         record(Outcome::PortClosed, {});
-        report(QStringLiteral("Com port not open"));
+        m_boxes.report(QStringLiteral("Com port not open"));
         return;
     }
     first = wholeNumberText(first);
@@ -50,8 +48,8 @@ void MainWindow::storePoint(CalibrationKind kind, QByteArrayView firstCommand, Q
                                               "can hold (-99999 to 999999).");
         record(Outcome::Refused, reason);
         setStatus(QStringLiteral("Parameters not stored"), StatusColour::Red);
-        report(reason + CommandTerminator + QStringLiteral("Nothing has been sent."));
-        CancelButton_Click();
+        m_boxes.report(reason + QStringLiteral("\rNothing has been sent."));
+        returnToIdle();
         return;
     }
 
@@ -69,15 +67,15 @@ void MainWindow::storePoint(CalibrationKind kind, QByteArrayView firstCommand, Q
             record(Outcome::NotAnswered, QString::fromLatin1(command));
             setStatus(QStringLiteral("Transmitter Not Responding, Check Com and Cables"),
                       StatusColour::Red);
-            CancelButton_Click();
+            returnToIdle();
         },
         [&] {
             record(Outcome::Rejected, QString::fromLatin1(command));
             busy.release();
             setStatus(QStringLiteral("Parameters not stored"), StatusColour::Red);
-            report(QStringLiteral("The transmitter rejected the parameters!") + CommandTerminator
-                   + QStringLiteral("They have not been saved."));
-            CancelButton_Click();
+            m_boxes.report(QStringLiteral("The transmitter rejected the parameters!\r"
+                                          "They have not been saved."));
+            returnToIdle();
         },
     };
     if (!sendOrFail(sent(Transmitter::command(firstCommand, first)), Transmitter::ValueWriteTimeout,
@@ -104,23 +102,29 @@ void MainWindow::storePoint(CalibrationKind kind, QByteArrayView firstCommand, Q
     // The normal pointer comes back before the box, so the technician does
     // not click OK under an hourglass.
     busy.release();
-    report(doneMessage, false);
+    m_boxes.report(doneMessage, false);
 }
 
-void MainWindow::undoPoint(const QString &question, QAction *undoItem,
-                           const std::function<void()> &store)
+void TransmitterSession::undoPoint(const QString &question, bool &available,
+                                   const std::function<void()> &store)
 {
     if (!m_port.isOpen()) {
-        report(QStringLiteral("Com Port is not open!"));
+        m_boxes.report(QStringLiteral("Com Port is not open!"));
         return;
     }
-    if (!confirm(question, MessageIcon::Question))
+    if (!m_boxes.confirm(question, MessageIcon::Question))
         return;
     store();
     // One undo per run, whatever the store achieved.
-    undoItem->setEnabled(false);
+    setUndo(available, false);
     if (send(Transmitter::command(Transmitter::NoTest), Transmitter::NoTestTimeout)
         == Answer::Silent)
         setStatus(QStringLiteral("Transmitter Not Responding, Check Com and Cables"),
                   StatusColour::Red);
+}
+
+void TransmitterSession::setUndo(bool &available, bool value)
+{
+    available = value;
+    emit undoChanged();
 }

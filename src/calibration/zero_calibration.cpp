@@ -1,38 +1,50 @@
 // The zero calibration: T0 and R0 from a run on zero gas, stored in the
 // transmitter, and the undo that writes the earlier pair back.
 
-#include "shell/main_window.h"
+#include "session/transmitter_session.h"
 
-#include "calibration/progress_text.h"
 #include "link/command_set.h"
-#include "platform/serial_port.h"
+#include "shell/number_format.h"
 
-#include <QAction>
-
-void MainWindow::ZeroButton_Click()
+void TransmitterSession::startZeroCalibration()
 {
-    if (!m_port.isOpen()) {
-        report(QStringLiteral("Com Port is not open!"));
+    if (!isOpen()) {
+        m_boxes.report(QStringLiteral("Com Port is not open!"));
         return;
     }
-    if (!confirm(QStringLiteral("Are you ready with the zero gas?"), MessageIcon::Question))
+    if (!m_boxes.confirm(QStringLiteral("Are you ready with the zero gas?"), MessageIcon::Question))
         return;
+    beginZeroRun();
+}
 
+bool TransmitterSession::beginZeroRun()
+{
     const QString wrongReply = QStringLiteral("Failed to fetch current Zero parameters, try again");
     if (!fetchValue(Transmitter::ZeroT0, PreviousT0, wrongReply)
         || !fetchValue(Transmitter::ZeroR0, PreviousR0, wrongReply))
-        return;
+        return false;
     startRun(RunKind::Zero);
+    return true;
 }
 
-void MainWindow::StoreZeroPoint(QString &t0, QString &r0, CalibrationKind kind)
+void TransmitterSession::endZeroRun()
+{
+    NewT0 = plainDecimalText(TxMean);
+    NewR0 = plainDecimalText(RxMean);
+    if (runMayBeStored(CalibrationKind::Zero, 0)) {
+        StoreZeroPoint(NewT0, NewR0);
+        setUndo(m_undoZero, true);
+    }
+}
+
+void TransmitterSession::StoreZeroPoint(QString &t0, QString &r0, CalibrationKind kind)
 {
     storePoint(kind, Transmitter::ZeroT0.command, t0, Transmitter::ZeroR0.command, r0,
                QStringLiteral("Zero Point Set And Saved"));
 }
 
-void MainWindow::menuUndoZeroCalibration_Click()
+void TransmitterSession::undoZeroCalibration()
 {
-    undoPoint(QStringLiteral("Undo Zero Calibration? Please Confirm!"), menuUndoZeroCalibration,
+    undoPoint(QStringLiteral("Undo Zero Calibration? Please Confirm!"), m_undoZero,
               [this] { StoreZeroPoint(PreviousT0, PreviousR0, CalibrationKind::UndoZero); });
 }

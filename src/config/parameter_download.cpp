@@ -1,18 +1,16 @@
 // Sending a parameter file to the transmitter, line by line, and making it
 // store what it received.
 
-#include "shell/main_window.h"
+#include "session/transmitter_session.h"
 
 #include "config/download_stop.h"
 #include "config/parameter_commands.h"
 #include "config/parameter_file_preview.h"
 #include "link/command_set.h"
-#include "link/line_monitor.h"
+#include "platform/busy_pointer.h"
 #include "platform/serial_port.h"
-#include "shell/busy_pointer.h"
 
 #include <QFile>
-#include <QStatusBar>
 
 #include <optional>
 
@@ -32,12 +30,12 @@ std::optional<QByteArray> readWholeFile(const QString &fileName)
 
 } // namespace
 
-void MainWindow::menuOpenParameterFile_Click()
+void TransmitterSession::downloadParameterFile()
 {
     if (refusedDuringCalibration())
         return;
     if (!m_port.isOpen()) {
-        report(QStringLiteral("Com Port Not Open"));
+        m_boxes.report(QStringLiteral("Com Port Not Open"));
         return;
     }
     m_parameterFileName = m_dialogs.openFileName(
@@ -50,13 +48,13 @@ void MainWindow::menuOpenParameterFile_Click()
     // only "SAVE" and "NOTEST" went out.
     const std::optional<QByteArray> fileText = readWholeFile(m_parameterFileName);
     if (!fileText) {
-        report(QStringLiteral("The parameter file cannot be read:") + CommandTerminator
-               + m_parameterFileName);
+        m_boxes.report(QStringLiteral("The parameter file cannot be read:\r")
+                       + m_parameterFileName);
         return;
     }
-    if (!confirm(parameterFilePreview(*fileText) + CommandTerminator
-                     + QStringLiteral("Please Confirm To Send The Parameters?"),
-                 MessageIcon::None, m_parameterFileName))
+    if (!m_boxes.confirm(parameterFilePreview(*fileText)
+                             + QStringLiteral("\rPlease Confirm To Send The Parameters?"),
+                         MessageIcon::None, m_parameterFileName))
         return;
 
     BusyPointer busy(m_desktop);
@@ -67,8 +65,8 @@ void MainWindow::menuOpenParameterFile_Click()
     // status bar and the line monitor say where, and what had been applied.
     const auto tellWhere = [&](bool refused) {
         const QString where = downloadStopText(*fileText, line, RxBuffer, refused);
-        statusBar()->showMessage(where);
-        m_lineMonitor->note(where, m_clock.now());
+        emit notice(where);
+        emit lineNote(where);
     };
     const LinkFailure failure {
         [&] {
@@ -80,8 +78,8 @@ void MainWindow::menuOpenParameterFile_Click()
             tellWhere(true);
             busy.release();
             m_desktop.beep();
-            m_dialogs.message(QStringLiteral("Error during sending the parameters!")
-                                  + CommandTerminator + QStringLiteral("Sending is aborted!"),
+            m_dialogs.message(QStringLiteral("Error during sending the parameters!\r"
+                                             "Sending is aborted!"),
                               MessageButtons::Ok, MessageIcon::Critical, applicationTitle);
         },
     };
@@ -102,5 +100,5 @@ void MainWindow::menuOpenParameterFile_Click()
     busy.release();
     const QString done = QStringLiteral("Parameters sent and saved into the transmitter");
     setStatus(done, StatusColour::Black);
-    report(done, false);
+    m_boxes.report(done, false);
 }

@@ -1,12 +1,12 @@
 // Printing a sheet of the transmitter's parameters.
 
-#include "shell/main_window.h"
+#include "session/transmitter_session.h"
 
 #include "config/parameter_sheet.h"
 #include "link/command_set.h"
+#include "platform/busy_pointer.h"
 #include "platform/printer.h"
 #include "platform/serial_port.h"
-#include "shell/busy_pointer.h"
 
 namespace {
 
@@ -27,14 +27,14 @@ PrintOutcome print(Printer &printer, const ParameterSheet &sheet)
 
 } // namespace
 
-void MainWindow::menuPrintTransmitterParameters_Click()
+void TransmitterSession::printParameters()
 {
     if (refusedDuringCalibration())
         return;
     // The type and serial number belong to one sheet: the box opens empty.
     TransmitterTypeAndSerial.clear();
     if (!m_port.isOpen()) {
-        report(QStringLiteral("Com Port Not Open"));
+        m_boxes.report(QStringLiteral("Com Port Not Open"));
         return;
     }
     const QString dateAndTime
@@ -53,7 +53,7 @@ void MainWindow::menuPrintTransmitterParameters_Click()
     setStatus(QStringLiteral("Printing"), StatusColour::Blue);
     const auto notResponding = [&] {
         busy.release();
-        report(QStringLiteral("Transmitter Not Responding, Check Com And Cables"));
+        m_boxes.report(QStringLiteral("Transmitter Not Responding, Check Com And Cables"));
     };
     const QString cannotRead = QStringLiteral("Can Not Read Parameters From Transmitter");
 
@@ -62,14 +62,14 @@ void MainWindow::menuPrintTransmitterParameters_Click()
         return notResponding();
     const QString version = QString::fromLatin1(Transmitter::versionOf(RxBuffer));
     if (version != u"?")
-        m_transmitterVersion = version;
+        m_version = version;
     if (send(Transmitter::command(Transmitter::Parameters), Transmitter::ListingTimeout)
         == Answer::Silent)
         return notResponding();
     const std::optional<QByteArray> listing = Transmitter::listingOf(RxBuffer);
     if (!listing) {
         busy.release();
-        report(cannotRead);
+        m_boxes.report(cannotRead);
         return;
     }
 
@@ -83,18 +83,17 @@ void MainWindow::menuPrintTransmitterParameters_Click()
         break;
     case PrintOutcome::Result::Saved:
         setStatus(QStringLiteral("Printing Completed"), StatusColour::Blue);
-        report(QStringLiteral("The parameter sheet has been saved in") + CommandTerminator
-                   + outcome.detail,
-               false);
+        m_boxes.report(QStringLiteral("The parameter sheet has been saved in\r") + outcome.detail,
+                       false);
         break;
     case PrintOutcome::Result::Cancelled:
         setStatus(QStringLiteral("Printing Cancelled"), StatusColour::Black);
         break;
     case PrintOutcome::Result::Failed:
         setStatus(QStringLiteral("Printing Failed"), StatusColour::Red);
-        report(outcome.detail);
+        m_boxes.report(outcome.detail);
         break;
     }
     if (!sheet.listingComplete)
-        report(cannotRead);
+        m_boxes.report(cannotRead);
 }

@@ -1,17 +1,16 @@
 // The relay's ON and OFF levels: read from the transmitter, entered by the
 // technician, written and stored.
 
-#include "shell/main_window.h"
+#include "session/transmitter_session.h"
 
 #include "config/relay_levels.h"
 #include "link/command_set.h"
-#include "measure/trend_view.h"
+#include "platform/busy_pointer.h"
 #include "platform/serial_port.h"
-#include "shell/busy_pointer.h"
 #include "shell/leading_number.h"
 #include "shell/number_format.h"
 
-bool MainWindow::readRelayLevels()
+bool TransmitterSession::readRelayLevels()
 {
     // A reply of another form leaves the level known from before.
     const auto readLevel = [this](const Transmitter::Query &query, QString &level) {
@@ -28,22 +27,22 @@ bool MainWindow::readRelayLevels()
     if (answered)
         showRelayLevels();
     else
-        m_trendView->setRelayLevels(std::nullopt, std::nullopt);
+        emit relayLevelsChanged(std::nullopt, std::nullopt);
     return answered;
 }
 
-void MainWindow::menuRelayTriggerPoint_Click()
+void TransmitterSession::setRelayTriggerPoints()
 {
     if (refusedDuringCalibration())
         return;
     if (!m_port.isOpen()) {
-        report(QStringLiteral("Com Port is not open!"));
+        m_boxes.report(QStringLiteral("Com Port is not open!"));
         return;
     }
     BusyPointer busy(m_desktop);
     const auto notResponding = [&] {
         busy.release();
-        report(QStringLiteral("Transmitter Is Not Responding, Check Com And Cables"));
+        m_boxes.report(QStringLiteral("Transmitter Is Not Responding, Check Com And Cables"));
     };
 
     if (!readRelayLevels())
@@ -68,25 +67,27 @@ void MainWindow::menuRelayTriggerPoint_Click()
         // A level the transmitter's fields cannot hold would go out as a
         // run of hundreds of digits.
         if (!Transmitter::fitsAField(onLevel) || !Transmitter::fitsAField(offLevel)) {
-            report(QStringLiteral("The relay levels must lie between -99999 and 999999 ppm."));
+            m_boxes.report(
+                QStringLiteral("The relay levels must lie between -99999 and 999999 ppm."));
             continue;
         }
         if (relayLevelsApart(onLevel, offLevel))
             break;
-        report(QStringLiteral("Relay ON level must be at least 10 ppm higher than OFF level"));
+        m_boxes.report(
+            QStringLiteral("Relay ON level must be at least 10 ppm higher than OFF level"));
     }
-    if (!confirm(relayConfirmationText(onLevel, offLevel), MessageIcon::None,
-                 QStringLiteral("Realy Settings")))
+    if (!m_boxes.confirm(relayConfirmationText(onLevel, offLevel), MessageIcon::None,
+                         QStringLiteral("Realy Settings")))
         return;
 
     // A refused level must not end in "set and saved": the transmitter answers
     // a command it rejects with "ERROR" before its prompt.
     const LinkFailure failure {notResponding, [&] {
                                    busy.release();
-                                   report(QStringLiteral("The transmitter rejected the relay "
-                                                         "settings!")
-                                          + CommandTerminator
-                                          + QStringLiteral("They have not been saved."));
+                                   m_boxes.report(
+                                       QStringLiteral("The transmitter rejected the relay "
+                                                      "settings!\r"
+                                                      "They have not been saved."));
                                }};
     if (!sendOrFail(Transmitter::command(Transmitter::RelayHigh.command, wholeNumberText(onLevel)),
                     Transmitter::RelayWriteTimeout, failure)
@@ -104,5 +105,15 @@ void MainWindow::menuRelayTriggerPoint_Click()
     showRelayLevels();
     const QString done = QStringLiteral("Relay Trigger Point set and saved");
     setStatus(done, StatusColour::Black);
-    report(done, false);
+    m_boxes.report(done, false);
+}
+
+void TransmitterSession::showRelayLevels()
+{
+    const auto level = [](const QString &text) -> std::optional<double> {
+        if (text.isEmpty())
+            return std::nullopt;
+        return LeadingNumber(text);
+    };
+    emit relayLevelsChanged(level(RelayOnLevel), level(RelayOffLevel));
 }

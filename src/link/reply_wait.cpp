@@ -1,13 +1,13 @@
 // The command exchange: one command out, its reply gathered until the prompt
 // or a time-out, and one user of the line at a time.
 
-#include "shell/main_window.h"
+#include "session/transmitter_session.h"
 
 #include "link/command_set.h"
 #include "platform/serial_port.h"
 #include "platform/timer.h"
 
-bool MainWindow::WaitForReply(std::chrono::milliseconds timeout, char terminator)
+bool TransmitterSession::WaitForReply(std::chrono::milliseconds timeout, char terminator)
 {
     Timer1->stop();
     RxBuffer.clear();
@@ -39,13 +39,14 @@ bool MainWindow::WaitForReply(std::chrono::milliseconds timeout, char terminator
     return received;
 }
 
-void MainWindow::TimeOutTimer_Timer()
+void TransmitterSession::TimeOutTimer_Timer()
 {
     ReplyTimedOut = true;
 }
 
-MainWindow::Answer MainWindow::send(const QByteArray &command, std::chrono::milliseconds timeout,
-                                    LineUser user)
+TransmitterSession::Answer TransmitterSession::send(const QByteArray &command,
+                                                    std::chrono::milliseconds timeout,
+                                                    LineUser user)
 {
     const LineUser previous = std::exchange(m_lineUser, user);
     m_port.write(command);
@@ -56,8 +57,8 @@ MainWindow::Answer MainWindow::send(const QByteArray &command, std::chrono::mill
     return Transmitter::endsWithError(RxBuffer) ? Answer::Rejected : Answer::Answered;
 }
 
-bool MainWindow::sendOrFail(const QByteArray &command, std::chrono::milliseconds timeout,
-                            const LinkFailure &failure)
+bool TransmitterSession::sendOrFail(const QByteArray &command, std::chrono::milliseconds timeout,
+                                    const LinkFailure &failure)
 {
     switch (send(command, timeout)) {
     case Answer::Answered:
@@ -74,7 +75,7 @@ bool MainWindow::sendOrFail(const QByteArray &command, std::chrono::milliseconds
     return false;
 }
 
-bool MainWindow::lineInUse(const std::function<void()> &handler)
+bool TransmitterSession::lineInUse(const std::function<void()> &handler)
 {
     if (m_lineUser == LineUser::Idle)
         return false;
@@ -88,7 +89,7 @@ bool MainWindow::lineInUse(const std::function<void()> &handler)
     return true;
 }
 
-void MainWindow::runAfterPoll()
+void TransmitterSession::runAfterPoll()
 {
     if (auto handler = std::exchange(m_afterPoll, nullptr))
         handler();

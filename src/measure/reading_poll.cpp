@@ -1,27 +1,21 @@
 // The reading poll: every two seconds "X", the reply checked and shown.
 
-#include "shell/main_window.h"
+#include "session/transmitter_session.h"
 
 #include "link/command_set.h"
-#include "calibration/stability_panel.h"
 #include "measure/reading_record.h"
-#include "measure/trend_view.h"
 #include "platform/serial_port.h"
-#include "platform/timer.h"
-#include "shell/number_format.h"
 
-#include <QLabel>
-
-void MainWindow::Timer1_Timer()
+void TransmitterSession::Timer1_Timer()
 {
     // One exchange at a time: no poll while another one waits for its reply.
     // The poll does run behind a box (the end of a run, a relay level asked
     // for), where the line is free.
     if (m_lineUser != LineUser::Idle)
         return;
-    // A poll that cannot run leaves no reading: the trend's line breaks.
+    // A poll that cannot run leaves no reading: a trend's line breaks.
     if (!m_port.isOpen()) {
-        m_trendView->addGap();
+        emit readingMissed();
         return;
     }
     pollOnce();
@@ -29,24 +23,24 @@ void MainWindow::Timer1_Timer()
     runAfterPoll();
 }
 
-void MainWindow::pollOnce()
+void TransmitterSession::pollOnce()
 {
-    const Answer answer = send(Transmitter::command(Transmitter::Reading),
-                               Transmitter::PollTimeout, LineUser::Poll);
+    const Answer answer = send(Transmitter::command(Transmitter::Reading), Transmitter::PollTimeout,
+                               LineUser::Poll);
     if (answer != Answer::Silent) {
         showPollReply();
     } else if (m_port.isOpen()) {
-        m_trendView->addGap();
+        emit readingMissed();
         m_desktop.beep();
         setStatus(QStringLiteral("Transmitter Not Responding, Check Com and Cables"),
                   StatusColour::Red);
-        ppmDisplay->setText(QStringLiteral("????"));
-        CancelButton_Click();
+        setDisplay(QStringLiteral("????"));
+        returnToIdle();
     }
-    // else the port went away during the wait, and the window already says so.
+    // else the port went away during the wait, and the session already says so.
 }
 
-void MainWindow::showPollReply()
+void TransmitterSession::showPollReply()
 {
     // The link works even if this reply turns out malformed.
     if (sampling())
@@ -56,22 +50,17 @@ void MainWindow::showPollReply()
 
     cutToRecord(RxBuffer);
     if (!hasRecordShape(RxBuffer)) {
-        m_trendView->addGap();
+        emit readingMissed();
         return;
     }
 
     const Reading reading = readRecord(RxBuffer);
     RxValue = reading.rx;
-    RxLabel->setText(plainDecimalText(reading.rx));
     TxValue = reading.tx;
-    TxLabel->setText(plainDecimalText(reading.tx));
     ppmValue = reading.ppm;
-    ppmLabel->setText(plainDecimalText(reading.ppm));
     avgValue = reading.avg;
-    avgLabel->setText(plainDecimalText(reading.avg));
-    m_trendView->addReading(reading.avg, sampling());
     m_recentReadings.add(double(m_clock.steadyMilliseconds()) / 1000.0, reading.rx, reading.ppm);
-    m_stabilityPanel->showRecent(m_recentReadings);
+    emit readingArrived(reading, sampling());
 
     if (reading.rx > 0 && reading.rx < 1000) {
         m_desktop.beep();
@@ -81,14 +70,14 @@ void MainWindow::showPollReply()
     if (!sampling())
         noteAsLeftReading(reading.avg);
     if (sampling()) {
-        ppmDisplay->setText(QStringLiteral("sample"));
-        ppmText->setText(sampleMarker());
+        setDisplay(QStringLiteral("sample"));
+        setDisplayUnit(sampleMarker(SampleCount + 1));
         takeSample();
         return;
     }
     const ConcentrationDisplay display = concentrationDisplay(reading);
     if (display.value)
-        ppmDisplay->setText(*display.value);
+        setDisplay(*display.value);
     if (display.unit)
-        ppmText->setText(*display.unit);
+        setDisplayUnit(*display.unit);
 }

@@ -1,20 +1,17 @@
 #include "main_window.h"
 
-#include "calibration/calibration_journal.h"
-#include "calibration/stability_panel.h"
-#include "link/line_monitor.h"
-#include "link/recording_port.h"
-#include "measure/trend_view.h"
-#include "platform/serial_port.h"
 #include "platform/timer.h"
 #include "shell/frame.h"
+#include "shell/line_monitor.h"
+#include "shell/stability_panel.h"
+#include "shell/trend_view.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
-#include <QKeyEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -60,28 +57,22 @@ QAction *makeCheckItem(QMenu *menu, const QString &name, const QString &caption)
 } // namespace
 
 MainWindow::MainWindow(const Platform &platform, QWidget *parent)
-    : QMainWindow(parent), m_lineTap(std::make_unique<RecordingSerialPort>(platform.port)),
-      m_port(*m_lineTap), m_dialogs(platform.dialogs), m_desktop(platform.desktop),
-      m_clock(platform.clock), m_printer(platform.printer)
+    : QMainWindow(parent), m_session(std::make_unique<TransmitterSession>(platform)),
+      m_boxes(platform.dialogs, platform.desktop), m_dialogs(platform.dialogs),
+      m_desktop(platform.desktop), m_clock(platform.clock), m_printer(platform.printer)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Calibrator Kestrin"));
-
-    Timer1 = m_clock.createTimer();
-    Timer1->setInterval(2000);
-    TimeOutTimer = m_clock.createTimer();
-    TimeOutTimer->setInterval(1000);
-
-    createPortReopening();
 
     createControls();
     createMenus();
     createLinkStateDisplay();
     createLineMonitor();
     connectHandlers();
+    connectSession();
     Form_Load();
     // The polling timer is enabled from the start, whatever the start-up found.
-    Timer1->start();
+    m_session->Timer1->start();
 }
 
 MainWindow::~MainWindow() = default;
@@ -325,7 +316,7 @@ void MainWindow::createLineMonitor()
     m_lineMonitor = new LineMonitor(this);
     addDockWidget(Qt::BottomDockWidgetArea, m_lineMonitor);
     m_lineMonitor->hide();
-    m_lineTap->setListener([this](LineDirection direction, const QByteArray &bytes) {
+    m_session->setLineListener([this](LineDirection direction, const QByteArray &bytes) {
         m_lineMonitor->record(direction, bytes, m_clock.now());
     });
     // Opened from the status bar (or Ctrl+L), so the menu bar keeps exactly
@@ -342,9 +333,19 @@ bool MainWindow::talksToTransmitter(const QObject *control) const
     // Every control whose handler sends a command, and nothing else: while
     // the line is in use these do not start, the others always do.
     const std::array<const QObject *, 13> talking {
-        menuOpenParameterFile, menuPrintTransmitterParameters, menuCalibrationReport,
-        menuUndoZeroCalibration, menuUndoSpanCalibration, menuCom[1], menuCom[2], menuCom[3],
-        menuCom[4], menuCloseComPort, menuRelayTriggerPoint, ZeroButton, SpanButton,
+        menuOpenParameterFile,
+        menuPrintTransmitterParameters,
+        menuCalibrationReport,
+        menuUndoZeroCalibration,
+        menuUndoSpanCalibration,
+        menuCom[1],
+        menuCom[2],
+        menuCom[3],
+        menuCom[4],
+        menuCloseComPort,
+        menuRelayTriggerPoint,
+        ZeroButton,
+        SpanButton,
     };
     return std::find(talking.begin(), talking.end(), control) != talking.end();
 }
@@ -360,7 +361,7 @@ void MainWindow::onClick(QAction *action, std::function<void()> handler)
                 // handler checks the item chosen.)
                 if (action->isCheckable() && !action->actionGroup())
                     action->setChecked(!checked);
-                if (!talks || !lineInUse(handler))
+                if (!talks || !m_session->lineInUse(handler))
                     handler();
             });
 }
@@ -369,16 +370,15 @@ void MainWindow::onClick(QPushButton *button, std::function<void()> handler)
 {
     const bool talks = talksToTransmitter(button);
     connect(button, &QPushButton::clicked, this, [this, talks, handler = std::move(handler)] {
-        if (!talks || !lineInUse(handler))
+        if (!talks || !m_session->lineInUse(handler))
             handler();
     });
 }
 
 void MainWindow::connectHandlers()
 {
-    Timer1->setTick([this] { Timer1_Timer(); });
-    TimeOutTimer->setTick([this] { TimeOutTimer_Timer(); });
-    connect(&m_port, &SerialPort::lost, this, &MainWindow::onPortLost);
+    // The session's poll, as the window's own timer handler.
+    m_session->Timer1->setTick([this] { Timer1_Timer(); });
     connect(StatusFrame, &Frame::doubleClicked, this, &MainWindow::StatusFrame_DblClick);
 
     onClick(menuOpenParameterFile, [this] { menuOpenParameterFile_Click(); });
@@ -428,7 +428,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
 {
     // Closing in the middle of an exchange would leave the operation to go on
     // without its window: the window closes once the exchange is over.
-    if (lineInUse([this] { close(); })) {
+    if (m_session->lineInUse([this] { close(); })) {
         event->ignore();
         return;
     }

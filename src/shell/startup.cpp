@@ -4,7 +4,6 @@
 
 #include "link/command_set.h"
 #include "platform/serial_port.h"
-#include "platform/timer.h"
 #include "shell/number_format.h"
 #include "shell/screen_fit.h"
 #include "shell/settings_file.h"
@@ -18,8 +17,8 @@ void MainWindow::Form_Load()
     CommandTerminator = QStringLiteral("\r");
     LineFeed = QStringLiteral("\n");
     SettingsFileName = m_desktop.executableName() + QStringLiteral(".ini");
-    NumberOfSamples = 100;
-    TubeCoefficient = 0.2;
+    m_session->NumberOfSamples = 100;
+    m_session->TubeCoefficient = 0.2;
 
     // Writing the entries raises their change notifications like typing does,
     // so the corrected concentration is worked out from these values.
@@ -31,7 +30,7 @@ void MainWindow::Form_Load()
     centreWindow();
     probePorts();
     openRememberedPort();
-    showLinkState();
+    showLink();
 }
 
 void MainWindow::centreWindow()
@@ -44,10 +43,11 @@ void MainWindow::centreWindow()
 // greyed out in the Com menu for the rest of the run.
 void MainWindow::probePorts()
 {
+    SerialPort &port = m_session->port();
     for (int n = 1; n <= 4; ++n) {
-        const bool usable = m_port.setCommPort(n) && m_port.open();
-        if (m_port.isOpen())
-            m_port.close();
+        const bool usable = port.setCommPort(n) && port.open();
+        if (port.isOpen())
+            port.close();
         if (!usable)
             menuCom[size_t(n)]->setEnabled(false);
     }
@@ -57,58 +57,41 @@ void MainWindow::openRememberedPort()
 {
     const std::optional<QByteArray> text = readSettingsFile(SettingsFileName);
     if (!text) {
-        setStatus(QStringLiteral("Com Port Closed"), StatusColour::Red);
+        m_session->setStatus(QStringLiteral("Com Port Closed"), StatusColour::Red);
         return;
     }
     const RememberedPort remembered = parseSettingsText(*text);
-    if (!m_port.setSettings(remembered.settings)) {
-        report(QStringLiteral("Invalid Com Settings, Select a Free Com Port"));
-        return;
-    }
-    if (m_port.isOpen())
-        m_port.close();
-    const QString openError
-        = QStringLiteral("Error during opening the port, Select a Free Com Port");
-    if (!m_port.setCommPort(remembered.number)) {
-        report(openError);
+    if (!m_session->port().setSettings(remembered.settings)) {
+        m_boxes.report(QStringLiteral("Invalid Com Settings, Select a Free Com Port"));
         return;
     }
     // The end-of-text character clears whatever the transmitter had half-read.
-    if (!m_port.open() || !m_port.write(QByteArray(1, Transmitter::EndOfText))) {
-        // Never leave a port open that the Com menu does not show as open.
-        m_port.close();
-        report(openError);
+    if (!m_session->openPort(remembered.number, Transmitter::EndOfText)) {
+        m_boxes.report(QStringLiteral("Error during opening the port, Select a Free Com Port"));
         return;
     }
-    if (remembered.number >= 1 && remembered.number <= 4)
-        menuCom[size_t(remembered.number)]->setChecked(true);
     menuCloseComPort->setEnabled(true);
-    setStatus(QStringLiteral("Com Port is Open"), StatusColour::Black);
+    m_session->setStatus(QStringLiteral("Com Port is Open"), StatusColour::Black);
 }
 
 void MainWindow::Form_Unload()
 {
-    finishAsLeft();
-    // A closed window waits for no device.
-    m_reopenTimer->stop();
-    if (m_port.isOpen())
-        m_port.close();
-    showLinkState();
+    m_session->shutDown();
 }
 
 void MainWindow::menuExit_Click()
 {
-    if (refusedDuringCalibration())
+    if (m_session->refusedDuringCalibration())
         return;
-    finishAsLeft();
+    m_session->finishAsLeft();
     m_desktop.endProgram();
 }
 
 void MainWindow::menuAbout_Click()
 {
-    report(QStringLiteral("Calibrator Kestrin") + CommandTerminator
-               + QStringLiteral("                    Version 6.10   "),
-           false);
+    m_boxes.report(QStringLiteral("Calibrator Kestrin") + CommandTerminator
+                       + QStringLiteral("                    Version 6.10   "),
+                   false);
 }
 
 void MainWindow::menuContents_Click()

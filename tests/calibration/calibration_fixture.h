@@ -39,7 +39,7 @@ struct CalibrationFixture : LinkedWindowFixture {
     // A completed one-sample zero run on these signals, then forgotten.
     void zeroCalibrate(double rx = 20000, double tx = 30000)
     {
-        w().NumberOfSamples = 1;
+        w().session().NumberOfSamples = 1;
         transmitter.setReading(rx, tx, 0, 0);
         w().ZeroButton->click();
         poll();

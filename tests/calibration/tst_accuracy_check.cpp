@@ -17,7 +17,7 @@ private:
     // A check of ten readings of `ppm`; the box's lines.
     static QStringList check(CalibrationFixture &f, QAction *item, double ppm)
     {
-        f.w().NumberOfSamples = 10;
+        f.w().session().NumberOfSamples = 10;
         f.transmitter.setReading(20000, 30000, ppm, ppm);
         item->trigger();
         f.forget();
@@ -29,10 +29,11 @@ private slots:
     void aZeroCheckReadsOnlyAndPasses()
     {
         CalibrationFixture f;
-        f.w().NumberOfSamples = 10;
+        f.w().session().NumberOfSamples = 10;
         f.transmitter.setReading(20000, 30000, 12, 12);
         f.w().menuAccuracyCheckZero->trigger();
-        QVERIFY(f.fake.dialogs.messageTexts().value(0).endsWith("Are you ready with the zero gas?"));
+        QVERIFY(
+            f.fake.dialogs.messageTexts().value(0).endsWith("Are you ready with the zero gas?"));
         QCOMPARE(f.w().Status->text(), QStringLiteral("Wait..."));
         f.forget();
         f.poll();
@@ -43,7 +44,7 @@ private slots:
         QCOMPARE(f.fake.dialogs.messageTexts(),
                  QStringList("Accuracy check with zero gas: PASS\r\rAs found: 12.0 ppm\r"
                              "Applied gas: 0 ppm\rDifference: +12.0 ppm\rTolerance: ±50 ppm"));
-        QVERIFY(!f.w().ZeroCalibrationRunning && f.w().ZeroButton->isEnabled());
+        QVERIFY(!f.w().session().ZeroCalibrationRunning && f.w().ZeroButton->isEnabled());
         const QStringList row = recordText(f).split(u'\n')[1].split(u',');
         QCOMPARE(row.mid(6, 3), QStringList({"check zero", "pass", "10"}));
         QCOMPARE(row[11], QStringLiteral("0")); // applied gas
@@ -57,8 +58,9 @@ private slots:
         CalibrationFixture f; // 2000 ppm at 25 °C and 1013 hPa: corrected 2000
         QStringList box = check(f, f.w().menuAccuracyCheckSpan, 2149);
         QCOMPARE(box[0], QStringLiteral("Accuracy check with span gas: PASS"));
-        QCOMPARE(box.mid(4, 2), QStringList({"Difference: +149.0 ppm (+7.5 %)",
-                                             "Tolerance: ±150 ppm (50 ppm + 5 %)"}));
+        QCOMPARE(
+            box.mid(4, 2),
+            QStringList({"Difference: +149.0 ppm (+7.5 %)", "Tolerance: ±150 ppm (50 ppm + 5 %)"}));
 
         f.fake.dialogs.messageAnswers << MessageResult::Ok << MessageResult::Cancel;
         box = check(f, f.w().menuAccuracyCheckSpan, 2151);
@@ -67,7 +69,7 @@ private slots:
         QCOMPARE(f.fake.dialogs.shown.last().buttons, MessageButtons::OkCancel);
         QCOMPARE(f.fake.desktop.beeps, 1);
         // Cancel: nothing starts, nothing is asked of the transmitter.
-        QVERIFY(!f.w().SpanCalibrationRunning);
+        QVERIFY(!f.w().session().SpanCalibrationRunning);
         QCOMPARE(f.fake.port.written, QByteArray("X\r").repeated(10));
         const QStringList rows = recordText(f).split(u'\n', Qt::SkipEmptyParts);
         QCOMPARE(rows.size(), 3);
@@ -84,13 +86,13 @@ private slots:
         // OK on the failed check leads to the calibration's own question.
         QCOMPARE(f.fake.dialogs.messageTexts().last(),
                  QStringLiteral("Are you ready with the zero gas?"));
-        QVERIFY(!f.w().ZeroCalibrationRunning);
+        QVERIFY(!f.w().session().ZeroCalibrationRunning);
     }
 
     void aGasThatHasNotSettledGivesNoVerdict()
     {
         CalibrationFixture f;
-        f.w().NumberOfSamples = 10;
+        f.w().session().NumberOfSamples = 10;
         f.w().menuAccuracyCheckZero->trigger();
         f.forget();
         for (int i = 0; i < 10; ++i) {
@@ -106,7 +108,7 @@ private slots:
     void cancelEndsACheckWithoutARowAndRunsHoldOffTheRest()
     {
         CalibrationFixture f;
-        f.w().NumberOfSamples = 10;
+        f.w().session().NumberOfSamples = 10;
         f.w().menuAccuracyCheckSpan->trigger();
         f.polls(3);
         f.forget();

@@ -20,7 +20,7 @@ private slots:
     void wholeZeroCalibrationAndItsUndo()
     {
         CalibrationFixture f;
-        f.w().NumberOfSamples = 2;
+        f.w().session().NumberOfSamples = 2;
         f.w().ZeroButton->click();
         QCOMPARE(f.w().Status->text(), QStringLiteral("Wait..."));
         QVERIFY(!f.w().ZeroButton->isEnabled() && !f.w().SpanButton->isEnabled());
@@ -31,11 +31,12 @@ private slots:
         f.transmitter.setReading(23456, 12345, 0, 0);
         f.poll();
         QVERIFY(isIdle(f.w()));
-        QCOMPARE(f.w().NewT0 + u'/' + f.w().NewR0, QStringLiteral("12346/23456"));
+        QCOMPARE(f.w().session().NewT0 + u'/' + f.w().session().NewR0,
+                 QStringLiteral("12346/23456"));
         f.w().menuUndoZeroCalibration->trigger();
         QVERIFY(!f.w().menuUndoZeroCalibration->isEnabled());
         // The undo leaves the last run's zero point for the span calibration.
-        QCOMPARE(f.w().NewT0, QStringLiteral("12346"));
+        QCOMPARE(f.w().session().NewT0, QStringLiteral("12346"));
 
         COMPARE_GOLDEN(f.fake.port.written, "zero_calibration.wire");
         QCOMPARE(f.seen,
@@ -74,10 +75,11 @@ private slots:
         f.transmitter.answer("SPAN", "Span = :2000");
         f.transmitter.setReading(20000, 25000, 1903, 1903); // on the span gas
         f.w().SpanButton->click();
-        QVERIFY(f.w().SpanCalibrationRunning);
+        QVERIFY(f.w().session().SpanCalibrationRunning);
         f.poll();
         QVERIFY(isIdle(f.w()));
-        QCOMPARE(f.w().NewTS + u'/' + f.w().NewRS, QStringLiteral("24828/20000"));
+        QCOMPARE(f.w().session().NewTS + u'/' + f.w().session().NewRS,
+                 QStringLiteral("24828/20000"));
         f.w().menuUndoSpanCalibration->trigger();
         QVERIFY(!f.w().menuUndoSpanCalibration->isEnabled());
 
@@ -122,12 +124,12 @@ private slots:
         f.transmitter.setReading(502, 30010, 0, 0);
         f.poll();
         QCOMPARE(f.w().Status->text(), QStringLiteral("Transmitter Failure, IR-signal Low!"));
-        QVERIFY(f.w().ZeroCalibrationRunning);
+        QVERIFY(f.w().session().ZeroCalibrationRunning);
         f.transmitter.setReading(1504, 30021, 0, 0);
         f.polls(2);
         QVERIFY(isIdle(f.w()));
-        QCOMPARE(f.w().SampleCount, 4);
-        QCOMPARE(f.w().RxMean, (1000 + 502 + 1504 + 1504) / 4.0);
+        QCOMPARE(f.w().session().SampleCount, 4);
+        QCOMPARE(f.w().session().RxMean, (1000 + 502 + 1504 + 1504) / 4.0);
         QVERIFY(f.fake.port.written.endsWith("X\rT030013\rR01128\rSAVE\rNOTEST\r"));
         QCOMPARE(f.w().findChild<QLabel *>(QStringLiteral("referenceMean"))->text(),
                  QStringLiteral("1127.5"));
@@ -137,7 +139,7 @@ private slots:
     {
         CalibrationFixture f;
         auto *caption = f.w().findChild<QLabel *>(QStringLiteral("stabilityCaption"));
-        f.w().NumberOfSamples = 3;
+        f.w().session().NumberOfSamples = 3;
         f.transmitter.setReading(20100, 30100, 0, 0);
         f.w().ZeroButton->click();
         f.poll();
@@ -151,7 +153,7 @@ private slots:
                  QStringLiteral("Zero calibration cancelled: nothing written"));
         QCOMPARE(caption->text(), QStringLiteral("Zero calibration: cancelled"));
 
-        f.w().NumberOfSamples = 1;
+        f.w().session().NumberOfSamples = 1;
         f.w().ZeroButton->click();
         f.poll();
         QCOMPARE(f.w().statusBar()->currentMessage(),
@@ -206,12 +208,13 @@ private slots:
         const bool zero = command.endsWith('0');
         if (!zero)
             f.zeroCalibrate();
-        f.w().PreviousT0 = f.w().PreviousTS = QStringLiteral("old");
+        f.w().session().PreviousT0 = f.w().session().PreviousTS = QStringLiteral("old");
         f.script(command, reply);
         (zero ? f.w().ZeroButton : f.w().SpanButton)->click();
         const bool started = message.isEmpty();
-        QCOMPARE(f.w().ZeroCalibrationRunning || f.w().SpanCalibrationRunning, started);
-        QCOMPARE(zero ? f.w().PreviousT0 : f.w().PreviousTS, kept);
+        QCOMPARE(f.w().session().ZeroCalibrationRunning || f.w().session().SpanCalibrationRunning,
+                 started);
+        QCOMPARE(zero ? f.w().session().PreviousT0 : f.w().session().PreviousTS, kept);
         QStringList messages = f.fake.dialogs.messageTexts();
         messages.removeIf([](const QString &text) { return text.endsWith(u'?'); }); // questions
         QCOMPARE(messages, started ? QStringList() : QStringList(message));
@@ -238,15 +241,15 @@ private slots:
         CalibrationFixture f;
         const QByteArray command = store[failing];
         f.script(command, refused ? ScriptedTransmitter::frame(command, "ERROR") : QByteArray());
-        f.w().NumberOfSamples = 1;
+        f.w().session().NumberOfSamples = 1;
         f.transmitter.setReading(20000, 30000, 0, 0);
         f.w().ZeroButton->click();
         f.forget();
         f.poll();
         QCOMPARE(f.transmitter.commands, store.mid(0, failing + 1));
-        QCOMPARE(f.w().Status->text(), refused
-                     ? QStringLiteral("Parameters not stored")
-                     : QStringLiteral("Transmitter Not Responding, Check Com and Cables"));
+        QCOMPARE(f.w().Status->text(),
+                 refused ? QStringLiteral("Parameters not stored")
+                         : QStringLiteral("Transmitter Not Responding, Check Com and Cables"));
         QCOMPARE(statusColour(f.w().Status), 255);
         // The busy pointer from the SAVE on, and never left behind.
         QCOMPARE(f.fake.desktop.pointerChanges,
@@ -295,8 +298,8 @@ private slots:
             [&] { w.ZeroButton_Click(); },
             [&] { w.SpanButton_Click(); },
             [&] { w.menuUndoZeroCalibration_Click(); },
-            [&] { w.StoreZeroPoint(first, second); },
-            [&] { w.StoreSpanPoint(first, second); },
+            [&] { w.session().StoreZeroPoint(first, second); },
+            [&] { w.session().StoreSpanPoint(first, second); },
         };
         handlers[handler]();
         QCOMPARE(boxes(f.fake.dialogs), QStringList(message + "|OK|no icon|app title"));
@@ -366,7 +369,7 @@ private slots:
         // The warning's Cancel ends the start; without a warning it answers nothing.
         f.fake.dialogs.messageAnswers << MessageResult::Ok << MessageResult::Cancel;
         f.w().SpanButton->click();
-        const bool started = f.w().SpanCalibrationRunning;
+        const bool started = f.w().session().SpanCalibrationRunning;
         f.enter(duringRun);
         f.poll();
         QVERIFY(isIdle(f.w()));
@@ -394,8 +397,8 @@ private slots:
         QTest::newRow("C 0.25, S 0.5") << worked(0.25, 0.5) << 29843.75;
         QTest::newRow("C 1") << worked(1, 2000) << 0.0;
         QTest::newRow("S 1") << worked(2000, 1) << 0.0;
-        QTest::newRow("R0 negative") << SpanInputs {2000, 2000, -30000, -20000, 25000, 20000, 0.2}
-                                     << 0.0;
+        QTest::newRow("R0 negative")
+            << SpanInputs {2000, 2000, -30000, -20000, 25000, 20000, 0.2} << 0.0;
         QTest::newRow("C 2 above the zero ratio: too large")
             << SpanInputs {2, 2000, 30000, 20000, 40000, 20000, 0.2} << 0.0;
     }
@@ -422,10 +425,10 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&f.w()));
         f.w().ZeroButton->setFocus();
         QTest::keyClick(f.w().ZeroButton, Qt::Key_Space);
-        QVERIFY(f.w().ZeroCalibrationRunning);
+        QVERIFY(f.w().session().ZeroCalibrationRunning);
         QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("9 "));
         QCOMPARE(f.w().SpanGasConcentration->text(), QStringLiteral("2000"));
-        QVERIFY(f.w().ZeroCalibrationRunning);
+        QVERIFY(f.w().session().ZeroCalibrationRunning);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::AltModifier);
         QVERIFY(isIdle(f.w()));
     }

@@ -9,9 +9,9 @@
 #include <QProcess>
 #include <QThread>
 
-#include <cstdio>
 #include <QRegularExpression>
 #include <QStatusBar>
+#include <cstdio>
 
 class CalibrationRecordTest : public QObject {
     Q_OBJECT
@@ -23,7 +23,8 @@ private:
                          QList<double> avgs)
     {
         for (qsizetype i = 0; i < avgs.size(); ++i) {
-            f.transmitter.setReading(rx + step * (i % 2), tx + 2 * step * (i % 2), avgs[i], avgs[i]);
+            f.transmitter.setReading(rx + step * (i % 2), tx + 2 * step * (i % 2), avgs[i],
+                                     avgs[i]);
             f.poll();
         }
     }
@@ -31,14 +32,14 @@ private:
     static void calibrate(LinkedWindowFixture &f, QPushButton *button, double rx, double tx,
                           double step, QList<double> avgs)
     {
-        f.w().NumberOfSamples = avgs.size();
+        f.w().session().NumberOfSamples = avgs.size();
         button->click();
         readings(f, rx, tx, step, avgs);
     }
-    static void calibrate(LinkedWindowFixture &f, QAction *check, double rx, double tx,
-                          double step, QList<double> avgs)
+    static void calibrate(LinkedWindowFixture &f, QAction *check, double rx, double tx, double step,
+                          QList<double> avgs)
     {
-        f.w().NumberOfSamples = avgs.size();
+        f.w().session().NumberOfSamples = avgs.size();
         check->trigger();
         readings(f, rx, tx, step, avgs);
     }
@@ -89,8 +90,10 @@ private slots:
             if (box.buttons != MessageButtons::Ok)
                 return; // a question before the run
             const QStringList rows = QString::fromUtf8(readFile(path)).split(u'\n');
-            const QStringList last = rows.size() > 1 ? rows[rows.size() - 2].split(u',') : QStringList();
-            seen << box.text.section(u'\r', 0, 0) + QStringLiteral(" | ") + last.mid(6, 2).join(u',');
+            const QStringList last
+                = rows.size() > 1 ? rows[rows.size() - 2].split(u',') : QStringList();
+            seen << box.text.section(u'\r', 0, 0) + QStringLiteral(" | ")
+                    + last.mid(6, 2).join(u',');
         };
         calibrate(f, f.w().ZeroButton, 20000, 30000, 0, {0});
         f.script("R020000", ScriptedTransmitter::frame("R020000", "ERROR"));
@@ -98,11 +101,12 @@ private slots:
         f.w().SpanButton->click();
         f.enter({"S=none"}); // refused at the end of the run
         f.poll();
-        QCOMPARE(seen, QStringList({"Zero Point Set And Saved | zero,stored",
-                                    "The transmitter rejected the parameters! | zero,rejected: R020000",
-                                    "Span point not stored. | span,\"refused: The corrected span gas "
-                                    "concentration (0 ppm) cannot be used for a span calibration. "
-                                    "Check the span gas"}));
+        QCOMPARE(seen,
+                 QStringList({"Zero Point Set And Saved | zero,stored",
+                              "The transmitter rejected the parameters! | zero,rejected: R020000",
+                              "Span point not stored. | span,\"refused: The corrected span gas "
+                              "concentration (0 ppm) cannot be used for a span calibration. "
+                              "Check the span gas"}));
     }
 
     void aStoreKilledAtItsBoxIsInTheRecord()
@@ -140,7 +144,8 @@ private slots:
         QVERIFY2(told.startsWith("The calibration record could not be written to "
                                  + QDir::toNativeSeparators(f.fake.desktop.dataFolderPath)),
                  qPrintable(told));
-        QCOMPARE(f.fake.dialogs.messageTexts().filter(u"Saved"), QStringList("Zero Point Set And Saved"));
+        QCOMPARE(f.fake.dialogs.messageTexts().filter(u"Saved"),
+                 QStringList("Zero Point Set And Saved"));
         // The folder can be made again: the waiting row goes in first.
         QVERIFY(QFile::remove(QStringLiteral("not-a-folder")));
         calibrate(f, f.w().ZeroButton, 20000, 30000, 0, {5});
@@ -163,15 +168,19 @@ private slots:
                   "lastCertificate=KC-2026-0041\nintervalMonths=6\nzeroGas=\"N2 5.0, lot 4711\"\n");
         const QString folder = f.fake.desktop.dataFolder();
         QVERIFY(QDir().mkpath(folder));
-        const QByteArray earlier = calibrationRecordHeader().toUtf8() + "\n"
-            "1,calibration,2026-06-02T09:00:00+02:00,COM1,/dev/ttyUSB0,STD0420A,zero,stored,10,,,0"
-            ",,,,,,,,,,,,,,,,,12.0,,,,,,50,\n"
-            "1,as left,2026-06-02T09:01:00+02:00,COM1,/dev/ttyUSB0,STD0420A,zero,,,,,,,,,,,,,,,,,,,"
-            ",,,,0.5,0.7,0.6,,,,\n"
-            "2,calibration,2026-06-02T09:10:00+02:00,COM1,/dev/ttyUSB0,STD0420A,span,stored,10,2000"
-            ",2000,2000,,,,,,,,,,,,,,,,,2061.5,,,,,,150,\n"
-            "3,certificate,2026-06-02T09:20:00+02:00,COM1,/dev/ttyUSB0,STD0420A,certificate,"
-            "KC-2026-0017,,,,,,,,,,,,,,,,,,,,,,,,,,,,type=K-33 ICB; serial=0712345; events=1 2\n";
+        const QByteArray earlier = calibrationRecordHeader().toUtf8()
+            + "\n"
+              "1,calibration,2026-06-02T09:00:00+02:00,COM1,/dev/"
+              "ttyUSB0,STD0420A,zero,stored,10,,,0"
+              ",,,,,,,,,,,,,,,,,12.0,,,,,,50,\n"
+              "1,as "
+              "left,2026-06-02T09:01:00+02:00,COM1,/dev/ttyUSB0,STD0420A,zero,,,,,,,,,,,,,,,,,,,"
+              ",,,,0.5,0.7,0.6,,,,\n"
+              "2,calibration,2026-06-02T09:10:00+02:00,COM1,/dev/"
+              "ttyUSB0,STD0420A,span,stored,10,2000"
+              ",2000,2000,,,,,,,,,,,,,,,,,2061.5,,,,,,150,\n"
+              "3,certificate,2026-06-02T09:20:00+02:00,COM1,/dev/ttyUSB0,STD0420A,certificate,"
+              "KC-2026-0017,,,,,,,,,,,,,,,,,,,,,,,,,,,,type=K-33 ICB; serial=0712345; events=1 2\n";
         writeFile(folder + QStringLiteral("/calibrations.csv"), earlier);
         f.window = std::make_unique<MainWindow>(
             Platform {f.fake.port, f.fake.dialogs, f.fake.desktop, f.fake.clock, printer});
@@ -186,10 +195,10 @@ private slots:
 
         QTemporaryDir pdfFolder;
         const QString pdf = qEnvironmentVariable("KESTRIN_REPORT_PDF", pdfFolder.filePath("r.pdf"));
-        f.w().TransmitterTypeAndSerial = QStringLiteral("K-33 ICB / 0712345");
-        f.fake.dialogs.formAnswers << QMap<QString, QString> {
-            {"Span gas cylinder or lot", "cylinder CY-0815"},
-            {"Span gas uncertainty (% or ppm)", "2 %"}};
+        f.w().session().TransmitterTypeAndSerial = QStringLiteral("K-33 ICB / 0712345");
+        f.fake.dialogs.formAnswers
+            << QMap<QString, QString> {{"Span gas cylinder or lot", "cylinder CY-0815"},
+                                       {"Span gas uncertainty (% or ppm)", "2 %"}};
         f.fake.dialogs.saveAnswers << pdf;
         f.forget();
         f.w().menuCalibrationReport->trigger();
@@ -210,33 +219,33 @@ private slots:
         QStringList lines;
         for (const QString &line : layout.split(u'\n'))
             lines << line.simplified();
-        for (const char *expected : {
-                 "Calibration Certificate Certificate No. KC-2026-0042",
-                 "Company or laboratory Gaslab Nord Transmitter type K-33 ICB",
-                 "Technician A. Bauer Serial number 0712345",
-                 "Date of calibration 2026-12-06 Software version STD0420A",
-                 "Next calibration due 2027-06-06",
-                 "Port COM1 on /dev/ttyFAKE1 (Fake USB serial, serial number FK1)",
-                 "Ambient 25.0 °C, 1013 hPa", "Zero gas N2 5.0, lot 4711",
-                 "Span gas cylinder CY-0815, certified 2000 ppm ± 2 %",
-                 "Time Check or calibration Gas As found As left Found−gas Left−gas Tol. Result",
-                 "14:05 Check span 2000 2093.4 2093.4 +93.4 +93.4 ±150 PASS", "Settled.",
-                 "14:05 Zero calibration 0 13.0 0.4 +13.0 +0.4 ±50 PASS",
-                 // The zero gas was still flushing the cell, and OK stored it.
-                 "Stored after the technician overrode the doubts: The CO2 reading was still "
-                 "falling during the run: −70 ppm/min.",
-                 "14:06 Span calibration 2000 2090.0 2001.0 +90.0 +1.0 ±150 PASS",
-                 "0 5 10 15 20 0 5 10 15 20", "seconds seconds",
-                 "Earlier checks and calibrations of serial number 0712345",
-                 "2026-06-02 KC-2026-0017 Zero calibration 0 12.0 0.6",
-                 "2026-06-02 KC-2026-0017 Span calibration 2000 2061.5 -",
-                 "Technician (signature) Date Reviewer (signature) Date"})
+        for (const char *expected :
+             {"Calibration Certificate Certificate No. KC-2026-0042",
+              "Company or laboratory Gaslab Nord Transmitter type K-33 ICB",
+              "Technician A. Bauer Serial number 0712345",
+              "Date of calibration 2026-12-06 Software version STD0420A",
+              "Next calibration due 2027-06-06",
+              "Port COM1 on /dev/ttyFAKE1 (Fake USB serial, serial number FK1)",
+              "Ambient 25.0 °C, 1013 hPa", "Zero gas N2 5.0, lot 4711",
+              "Span gas cylinder CY-0815, certified 2000 ppm ± 2 %",
+              "Time Check or calibration Gas As found As left Found−gas Left−gas Tol. Result",
+              "14:05 Check span 2000 2093.4 2093.4 +93.4 +93.4 ±150 PASS", "Settled.",
+              "14:05 Zero calibration 0 13.0 0.4 +13.0 +0.4 ±50 PASS",
+              // The zero gas was still flushing the cell, and OK stored it.
+              "Stored after the technician overrode the doubts: The CO2 reading was still "
+              "falling during the run: −70 ppm/min.",
+              "14:06 Span calibration 2000 2090.0 2001.0 +90.0 +1.0 ±150 PASS",
+              "0 5 10 15 20 0 5 10 15 20", "seconds seconds",
+              "Earlier checks and calibrations of serial number 0712345",
+              "2026-06-02 KC-2026-0017 Zero calibration 0 12.0 0.6",
+              "2026-06-02 KC-2026-0017 Span calibration 2000 2061.5 -",
+              "Technician (signature) Date Reviewer (signature) Date"})
             QVERIFY2(lines.contains(QString::fromUtf8(expected)), expected);
 
         // Both plots' concentration axes have their ticks: 0 to 40 ppm at
         // the zero, 1950 to 2200 ppm at the span.
-        const qsizetype plots = lines.indexOf(
-            "Zero point: ppm against seconds of the run Span point: ppm against seconds of the run");
+        const qsizetype plots = lines.indexOf("Zero point: ppm against seconds of the run Span "
+                                              "point: ppm against seconds of the run");
         QStringList ticks = lines.mid(plots + 2, lines.indexOf("seconds seconds") - plots - 3)
                                 .join(u' ')
                                 .split(u' ', Qt::SkipEmptyParts);
@@ -283,7 +292,11 @@ private slots:
         facts.answers = {"Gaslab Nord", "A. Bauer", "KC-1", "K-33", "1", "", "", "", "", "12"};
         for (int i = 1; i <= 9; ++i)
             facts.history << HistoryEntry {QDateTime(QDate(2017 + i, 3, 1), QTime(8, 0)),
-                                            "KC-0", "check span", "2000", "2031.0", "2031.0"};
+                                           "KC-0",
+                                           "check span",
+                                           "2000",
+                                           "2031.0",
+                                           "2031.0"};
         FakeDialogs dialogs;
         FakeClock clock;
         QtPrinter printer(dialogs, clock);
@@ -302,7 +315,7 @@ private slots:
     {
         CalibrationFixture f;
         f.w().menuCalibrationReport->trigger();
-        f.w().NumberOfSamples = 2;
+        f.w().session().NumberOfSamples = 2;
         f.w().ZeroButton->click();
         f.poll();
         f.w().menuCalibrationReport->trigger();
@@ -313,7 +326,7 @@ private slots:
         // sheet are offered; a Cancel prints nothing, a form that cannot make
         // a report is shown again as typed.
         f.poll();
-        f.w().TransmitterTypeAndSerial = QStringLiteral("K-33 1");
+        f.w().session().TransmitterTypeAndSerial = QStringLiteral("K-33 1");
         f.forget();
         using Typed = QMap<QString, QString>;
         const QString months = QStringLiteral("Next calibration in (months)");
@@ -350,7 +363,7 @@ static int storeAndWaitAtTheBox(const QString &dataFolder)
         for (;;)
             QThread::sleep(1);
     };
-    f.w().NumberOfSamples = 1;
+    f.w().session().NumberOfSamples = 1;
     f.transmitter.setReading(20000, 30000, 0, 0);
     f.w().ZeroButton->click();
     f.poll();

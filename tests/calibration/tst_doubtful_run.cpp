@@ -23,7 +23,7 @@ private:
     // A zero run of ten readings on a gas of `ppm`.
     static void zeroRun(CalibrationFixture &f, double ppm)
     {
-        f.w().NumberOfSamples = 10;
+        f.w().session().NumberOfSamples = 10;
         f.transmitter.setReading(20000, 30000, ppm, ppm);
         f.w().ZeroButton->click();
         f.forget();

@@ -3,8 +3,8 @@
 
 #include "config/parameter_file_preview.h"
 #include "golden.h"
-#include "link/line_monitor.h"
-#include "measure/trend_view.h"
+#include "shell/line_monitor.h"
+#include "shell/trend_view.h"
 #include "window_fixture.h"
 
 #include <QAction>
@@ -119,7 +119,8 @@ private slots:
         // lines were applied; none when it does not say.
         const bool told = written.endsWith("RL\r") && command != "RL";
         QCOMPARE(f.w().findChild<TrendView *>()->drawsRelayLevels(), told);
-        QCOMPARE(f.w().RelayOnLevel, written.endsWith("RL\r") ? QStringLiteral("950") : QString());
+        QCOMPARE(f.w().session().RelayOnLevel,
+                 written.endsWith("RL\r") ? QStringLiteral("950") : QString());
         QCOMPARE(f.w().statusBar()->currentMessage(), where);
         QString notes; // the line monitor's, among the traffic
         for (const LineEntry &entry : f.w().findChild<LineMonitor *>()->log().entries())
@@ -157,7 +158,9 @@ private slots:
         const QString zurich = QString::fromUtf8("; Zürich 5 °C\r\n");
         QCOMPARE(parameterFilePreview(zurich.toUtf8()), zurich);
         QCOMPARE(parameterFilePreview(zurich.toLatin1()), zurich);
-        QByteArray huge("RH8\0" "00\r\n", 8);
+        QByteArray huge("RH8\0"
+                        "00\r\n",
+                        8);
         for (int i = 0; i < 160; ++i)
             huge += "RH" + QByteArray::number(i).rightJustified(65532, '0') + "\r\n";
         f.fake.dialogs.fileAnswers << writeParameterFile(huge);
@@ -167,8 +170,9 @@ private slots:
         QCOMPARE(shown.size(), previewLines + 1);
         QCOMPARE(shown[0], QString::fromUtf8("RH8\uFFFD00\r"));
         QVERIFY(shown[1].startsWith(u"RH00000") && shown[1].size() == previewLineLength + 1);
-        QCOMPARE(shown.last(), "\u2026 and 131 more lines not shown\rPlease Confirm To Send The "
-                               "Parameters?");
+        QCOMPARE(shown.last(),
+                 "\u2026 and 131 more lines not shown\rPlease Confirm To Send The "
+                 "Parameters?");
         QCOMPARE(f.fake.port.written,
                  QByteArray(huge + "\r\nSAVE\r\nNOTEST\r\nRH\r\nRL\r\n").replace('\n', ""));
     }
@@ -201,11 +205,11 @@ private slots:
         QTest::addColumn<QString>("sent");
         QTest::addColumn<QString>("refusal"); // of the first pair, if asked again
         const QStringList levels {"800", "700"};
-        const auto row = [&](const char *name, const QStringList &answers,
-                             const QStringList &offered, const char *sent,
-                             const QString &refusal = {}) {
-            QTest::newRow(name) << answers << offered << QString(sent) << refusal;
-        };
+        const auto row
+            = [&](const char *name, const QStringList &answers, const QStringList &offered,
+                  const char *sent, const QString &refusal = {}) {
+                  QTest::newRow(name) << answers << offered << QString(sent) << refusal;
+              };
         row("510 above 500 passes", {"510", "500 ppm"}, levels, "RH510 RL500");
         row("509.9 above 500 is asked again", {"509.9", "500", "520", "500"},
             levels + QStringList {"509.9", "500"}, "RH520 RL500",
@@ -260,8 +264,8 @@ private slots:
         QTest::addColumn<QString>("status");
         const QString notResponding
             = QStringLiteral("Transmitter Is Not Responding, Check Com And Cables");
-        QTest::newRow("Save silent") << QByteArray("Save") << QByteArray() << notResponding
-                                     << "Saving Relay Settings";
+        QTest::newRow("Save silent")
+            << QByteArray("Save") << QByteArray() << notResponding << "Saving Relay Settings";
         QTest::newRow("level rejected")
             << QByteArray("RL-50") << ScriptedTransmitter::frame("RL-50", "ERROR")
             << "The transmitter rejected the relay settings!\rThey have not been saved."
@@ -293,8 +297,8 @@ private slots:
         QTest::newRow("last line without line end")
             << QByteArray("PARAM") << QByteArray("PARAM\r\nT0 = 30000\r\nR0 = 20000>")
             << "sheet_no_final_line_end.txt";
-        QTest::newRow("empty listing") << QByteArray("PARAM") << QByteArray("PARAM\r\n>")
-                                       << "sheet_empty_listing.txt";
+        QTest::newRow("empty listing")
+            << QByteArray("PARAM") << QByteArray("PARAM\r\n>") << "sheet_empty_listing.txt";
         QTest::newRow("version not STD") << QByteArray("VER") << QByteArray("VER\r\nABC 2.15\r\n>")
                                          << "sheet_unknown_version.txt";
         QTest::newRow("PARAM without its echo")
@@ -333,7 +337,7 @@ private slots:
         // The type and serial number belong to one sheet: the next box is empty.
         f.run(f.w().menuPrintTransmitterParameters, {dateAndTime, QString()});
         QCOMPARE(f.fake.dialogs.shown.last().defaultText, QString());
-        QVERIFY(f.w().TransmitterTypeAndSerial.isEmpty());
+        QVERIFY(f.w().session().TransmitterTypeAndSerial.isEmpty());
         // A sheet the printer could not make is a failure.
         f.fake.printer.outcome = {PrintOutcome::Result::Failed, {}};
         f.print();

@@ -92,7 +92,8 @@ private slots:
         took.start();
         long allocatedAtHalf = 0;
         for (int poll = 1; poll <= polls && failure.isEmpty(); ++poll) {
-            storeExpected = w->ZeroCalibrationRunning && w->SampleCount + 1 >= w->NumberOfSamples;
+            storeExpected = w->session().ZeroCalibrationRunning
+                && w->session().SampleCount + 1 >= w->session().NumberOfSamples;
             f.poll();
             switch (below(40)) {
             case 0:

@@ -2,7 +2,7 @@
 // reply wait with its time-outs, one exchange at a time, the line monitor.
 
 #include "link/line_log.h"
-#include "link/line_monitor.h"
+#include "shell/line_monitor.h"
 #include "window_fixture.h"
 
 #include <QAction>
@@ -101,7 +101,7 @@ private slots:
             writeFile(QStringLiteral("kestrin.ini"), "COM1:9600,N,8,1");
             f.start();
             MainWindow &w = f.w();
-            w.SpanCalibrationRunning = true;
+            w.session().SpanCalibrationRunning = true;
             (item ? w.menuCom[size_t(item)] : w.menuCloseComPort)->trigger();
             QCOMPARE(f.fake.dialogs.messageTexts(),
                      QStringList {"Not possible during calibration!"});
@@ -120,8 +120,8 @@ private slots:
         QTest::addColumn<QString>("event"); // bytes, or "cancel" or "vanish", 50 ms in
         QTest::addColumn<QByteArray>("buffer");
         QTest::addColumn<int>("took");
-        QTest::newRow("prompt not last, text kept")
-            << "T0\r\n>\r\n" << QByteArray("T0\r\n>\r\n") << 1000;
+        QTest::newRow("prompt not last, text kept") << "T0\r\n>\r\n"
+                                                    << QByteArray("T0\r\n>\r\n") << 1000;
         QTest::newRow("cancel") << "cancel" << QByteArray() << 1000;
         QTest::newRow("device gone") << "vanish" << QByteArray() << 50;
     }
@@ -144,10 +144,11 @@ private slots:
             }
         });
         const qint64 start = f.fake.clock.steadyMilliseconds();
-        QVERIFY(!w.WaitForReply(milliseconds(1000), '>'));
-        QCOMPARE(w.RxBuffer, buffer);
+        QVERIFY(!w.session().WaitForReply(milliseconds(1000), '>'));
+        QCOMPARE(w.session().RxBuffer, buffer);
         QCOMPARE(f.fake.clock.steadyMilliseconds() - start, took);
-        QVERIFY(w.Timer1->isEnabled() && !w.TimeOutTimer->isEnabled() && !w.ReplyTimedOut);
+        QVERIFY(w.session().Timer1->isEnabled() && !w.session().TimeOutTimer->isEnabled()
+                && !w.session().ReplyTimedOut);
         QVERIFY(f.fake.clock.waits() < 10);
     }
 
@@ -165,19 +166,19 @@ private slots:
                               << "Serial Connection OK";
         QTest::newRow("query") << "store" << QByteArray("T0") << QByteArray("T0 = 30000") << 1000
                                << "R0";
-        QTest::newRow("value write") << "store" << QByteArray("T030000") << QByteArray() << 500
-                                     << "R020000";
+        QTest::newRow("value write")
+            << "store" << QByteArray("T030000") << QByteArray() << 500 << "R020000";
         QTest::newRow("store") << "store" << QByteArray("SAVE") << QByteArray() << 5000 << "NOTEST";
         QTest::newRow("no test") << "store" << QByteArray("NOTEST") << QByteArray() << 1000
                                  << "Zero Point Set And Saved";
         QTest::newRow("relay query")
             << "relay" << QByteArray("RH") << QByteArray("Relay high = 800") << 1000 << "RL";
-        QTest::newRow("relay write") << "relay" << QByteArray("RH800") << QByteArray() << 1000
-                                     << "RL700";
+        QTest::newRow("relay write")
+            << "relay" << QByteArray("RH800") << QByteArray() << 1000 << "RL700";
         QTest::newRow("relay store") << "relay" << QByteArray("Save") << QByteArray() << 5000
                                      << "Relay Trigger Point set and saved";
-        QTest::newRow("download line") << "download" << QByteArray("A") << QByteArray() << 5000
-                                       << "";
+        QTest::newRow("download line")
+            << "download" << QByteArray("A") << QByteArray() << 5000 << "";
         QTest::newRow("version") << "print" << QByteArray("VER") << QByteArray("STD 1.23") << 5000
                                  << "PARAM";
         QTest::newRow("listing") << "print" << QByteArray("PARAM") << QByteArray("A 1") << 5000
@@ -201,7 +202,7 @@ private slots:
             if (operation == u"poll") {
                 f.poll();
             } else if (operation == u"store") {
-                w.NumberOfSamples = 1;
+                w.session().NumberOfSamples = 1;
                 w.ZeroButton->click();
                 f.poll();
             } else if (operation == u"relay") {
@@ -243,7 +244,7 @@ private slots:
         w.ZeroButton->click();
         QCOMPARE(f.transmitter.commands, (QList<QByteArray> {"T0", "R0"}));
         QCOMPARE(f.fake.desktop.beeps, 7);
-        QVERIFY(f.fake.port.isOpen() && w.ZeroCalibrationRunning);
+        QVERIFY(f.fake.port.isOpen() && w.session().ZeroCalibrationRunning);
         QCOMPARE(w.PressureText->text(), QStringLiteral("101.30"));
         w.CancelButton->click();
 
@@ -299,8 +300,9 @@ private slots:
         // join a reply still waiting for its prompt.
         log.record(LineDirection::In, "ab", {});
         log.record(LineDirection::Note, "Stopped at line 2 \"T0\u00b0\r\n\":", {});
-        QCOMPARE(log.text(),
-                 QString::fromUtf8("  -> Y<CR>\n  <- ab\n  -- Stopped at line 2 \"T0\u00b0  \":\n"));
+        QCOMPARE(
+            log.text(),
+            QString::fromUtf8("  -> Y<CR>\n  <- ab\n  -- Stopped at line 2 \"T0\u00b0  \":\n"));
     }
 };
 

@@ -33,10 +33,10 @@ private slots:
         LinkedWindowFixture f;
         f.startLinked();
         MainWindow &w = f.w();
-        w.NumberOfSamples = 2;
+        w.session().NumberOfSamples = 2;
         w.ZeroButton->click();
         f.poll();
-        QCOMPARE(w.SampleCount, 1);
+        QCOMPARE(w.session().SampleCount, 1);
         f.forget();
         f.fake.port.existing.erase(1);
         f.fake.port.vanish();

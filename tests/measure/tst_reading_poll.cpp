@@ -3,8 +3,8 @@
 // marks of events and time labels.
 
 #include "measure/reading_record.h"
-#include "measure/trend_view.h"
 #include "shell/frame.h"
+#include "shell/trend_view.h"
 #include "window_fixture.h"
 
 #include <QAction>
@@ -81,8 +81,9 @@ private slots:
         f.poll();
         QCOMPARE(f.w().ppmDisplay->text(), display);
         QCOMPARE(f.w().ppmText->text(), unit);
-        QCOMPARE(f.w().Status->text(), lowIr ? QStringLiteral("Transmitter Failure, IR-signal Low!")
-                                             : QStringLiteral("Serial Connection OK"));
+        QCOMPARE(f.w().Status->text(),
+                 lowIr ? QStringLiteral("Transmitter Failure, IR-signal Low!")
+                       : QStringLiteral("Serial Connection OK"));
         QCOMPARE(statusColour(f.w().Status), lowIr ? 255 : 0);
         QCOMPARE(f.fake.desktop.beeps, lowIr ? 1 : 0);
     }
@@ -152,7 +153,7 @@ private slots:
     {
         LinkedWindowFixture f;
         f.startLinked();
-        f.w().NumberOfSamples = 1;
+        f.w().session().NumberOfSamples = 1;
         f.w().ZeroButton->click();
         // The technician leaves "Zero Point Set And Saved" open for 20 seconds.
         QStringList statusBehindTheBox;
@@ -168,7 +169,7 @@ private slots:
         QCOMPARE(f.transmitter.commands.count("X"), 10);
         QCOMPARE(f.transmitter.commands.count("SAVE"), 1);
         QCOMPARE(statusBehindTheBox, QStringList({"Serial Connection OK", "460"}));
-        QCOMPARE(f.w().SampleCount, 1);
+        QCOMPARE(f.w().session().SampleCount, 1);
         QVERIFY(isIdle(f.w()));
     }
 
@@ -181,7 +182,7 @@ private slots:
         f.transmitter.setReading(20000, 30000, 111, 455);
         f.polls(3);
         QCOMPARE(trend->readings().at(0).ppm, 455.0); // the averaged concentration
-        f.w().NumberOfSamples = 2;
+        f.w().session().NumberOfSamples = 2;
         f.w().ZeroButton->click();
         f.polls(4);
         QCOMPARE(trend->drawnReadings(), 7);

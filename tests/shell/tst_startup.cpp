@@ -107,16 +107,16 @@ private slots:
         writeFile(QStringLiteral("kestrin.ini"), "COM1:9600,N,8,1");
         f.start();
         MainWindow &w = f.w();
-        w.SpanCalibrationRunning = true;
+        w.session().SpanCalibrationRunning = true;
         w.menuExit->trigger();
         QCOMPARE(f.fake.desktop.ended, 0);
         QCOMPARE(f.fake.dialogs.messageTexts(), QStringList {"Not possible during calibration!"});
         QCOMPARE(f.fake.desktop.beeps, 1);
-        w.SpanCalibrationRunning = false;
+        w.session().SpanCalibrationRunning = false;
         w.menuExit->trigger();
         QCOMPARE(f.fake.desktop.ended, 1);
 
-        w.ZeroCalibrationRunning = true;
+        w.session().ZeroCalibrationRunning = true;
         QVERIFY(w.close());
         QVERIFY(!f.fake.port.isOpen());
         QCOMPARE(readFile(QStringLiteral("kestrin.ini")), QByteArray("COM1:9600,N,8,1"));

@@ -112,8 +112,8 @@ struct LinkedWindowFixture : WindowFixture {
 // No run under way, and the buttons as they are between runs.
 inline bool isIdle(const MainWindow &w)
 {
-    return !w.ZeroCalibrationRunning && !w.SpanCalibrationRunning && w.ZeroButton->isEnabled()
-        && w.SpanButton->isEnabled() && !w.CancelButton->isEnabled();
+    return !w.session().ZeroCalibrationRunning && !w.session().SpanCalibrationRunning
+        && w.ZeroButton->isEnabled() && w.SpanButton->isEnabled() && !w.CancelButton->isEnabled();
 }
 
 // Types what follows "S=", "T=" or "P=" into the span-gas, temperature or

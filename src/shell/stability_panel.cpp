@@ -108,7 +108,7 @@ void StabilityPanel::showRecent(const RecentReadings &recent)
     QPalette palette = m_verdict->palette();
     palette.setColor(QPalette::WindowText,
                      verdict == RecentReadings::Verdict::Settled ? QColor(0, 120, 0)
-                     : verdict == RecentReadings::Verdict::StillChanging
+                         : verdict == RecentReadings::Verdict::StillChanging
                          ? QColor(180, 90, 0)
                          : palette.color(QPalette::WindowText));
     m_verdict->setPalette(palette);

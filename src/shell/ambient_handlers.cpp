@@ -61,8 +61,8 @@ void MainWindow::UpdateCorrectedConcentration()
     const QList<QAction *> temperatureItems = m_temperatureUnits->actions();
     for (qsizetype i = 0; i < temperatureItems.size(); ++i) {
         if (temperatureItems[i]->isChecked())
-            Temperature = temperatureToCelsius(TemperatureUnit(i),
-                                               LeadingNumber(TemperatureText->text()));
+            Temperature
+                = temperatureToCelsius(TemperatureUnit(i), LeadingNumber(TemperatureText->text()));
     }
 
     const double spanGas = LeadingNumber(SpanGasConcentration->text());
