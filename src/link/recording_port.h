@@ -29,6 +29,11 @@ public:
     {
         return m_port.describePorts(numbers);
     }
+    QList<PortDescription> systemPorts() const override { return m_port.systemPorts(); }
+    std::unique_ptr<SerialPort> onDevice(const QString &device) const override
+    {
+        return m_port.onDevice(device);
+    }
     bool setSettings(const QString &settings) override { return m_port.setSettings(settings); }
     QString settings() const override { return m_port.settings(); }
     // Opening and closing drop what arrived before, as the port itself does.

@@ -27,7 +27,39 @@ void TransmitterSession::pollOnce()
 {
     const Answer answer = send(Transmitter::command(Transmitter::Reading), Transmitter::PollTimeout,
                                LineUser::Poll);
-    if (answer != Answer::Silent) {
+    takePollAnswer(answer != Answer::Silent);
+}
+
+bool TransmitterSession::beginPoll()
+{
+    if (m_lineUser != LineUser::Idle)
+        return false;
+    if (!m_port.isOpen()) {
+        emit readingMissed();
+        return false;
+    }
+    m_lineUser = LineUser::Poll;
+    RxBuffer.clear();
+    m_port.write(Transmitter::command(Transmitter::Reading));
+    return true;
+}
+
+bool TransmitterSession::pollReplyComplete()
+{
+    RxBuffer += m_port.readAll();
+    return !RxBuffer.isEmpty() && RxBuffer.back() == Transmitter::Prompt;
+}
+
+void TransmitterSession::endPoll(bool replied)
+{
+    m_lineUser = LineUser::Idle;
+    takePollAnswer(replied);
+    runAfterPoll();
+}
+
+void TransmitterSession::takePollAnswer(bool replied)
+{
+    if (replied) {
         showPollReply();
     } else if (m_port.isOpen()) {
         emit readingMissed();

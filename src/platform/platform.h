@@ -1,10 +1,10 @@
 #pragma once
 
 #include <QDateTime>
+#include <QList>
 #include <QRect>
 #include <QSize>
 #include <QString>
-#include <QList>
 
 #include <memory>
 #include <optional>
@@ -23,6 +23,12 @@ class QWidget;
 enum class MessageButtons { Ok, OkCancel, OkCancelSafe };
 enum class MessageIcon { None, Question, Critical };
 enum class MessageResult { Ok, Cancel };
+
+// One line of a choice: its text and whether it is ticked as the box opens.
+struct Choice {
+    QString text;
+    bool ticked = false;
+};
 
 // One line of a form: its label and the text it offers.
 struct FormField {
@@ -56,9 +62,19 @@ public:
         = 0;
     // A form of labelled text fields in one box, each offering its value:
     // the texts in the fields' order when OK is pressed, none on Cancel.
-    virtual std::optional<QList<QString>> form(const QString &title,
-                                               const QList<FormField> &fields)
+    virtual std::optional<QList<QString>> form(const QString &title, const QList<FormField> &fields)
         = 0;
+    // A question with a tick box for each choice and OK and Cancel (Cancel the
+    // default with OkCancelSafe): the ticks when OK is pressed, none on Cancel.
+    virtual std::optional<QList<bool>> choose(const QString &text, const QList<Choice> &choices,
+                                              MessageButtons buttons, const QString &title)
+    {
+        Q_UNUSED(text);
+        Q_UNUSED(choices);
+        Q_UNUSED(buttons);
+        Q_UNUSED(title);
+        return std::nullopt;
+    }
     // Opens the help file on its contents page; whether it exists is the
     // viewer's business.
     virtual void showHelpContents(const QString &helpFile) = 0;

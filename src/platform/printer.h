@@ -38,4 +38,10 @@ public:
     // Prints the calibration report as one page of its own, with its plots;
     // a document begun with the calls above is not touched.
     virtual PrintOutcome printReport(const CalibrationReport &report) = 0;
+
+    // Reports printed one after another, one per transmitter of a bench:
+    // where they are saved as files, only the first asks where, and the
+    // others go beside it under their own names.
+    virtual void beginBatch() { }
+    virtual void endBatch() { }
 };

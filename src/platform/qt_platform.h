@@ -20,6 +20,8 @@ public:
                          const QString &proposedName) override;
     std::optional<QList<QString>> form(const QString &title,
                                        const QList<FormField> &fields) override;
+    std::optional<QList<bool>> choose(const QString &text, const QList<Choice> &choices,
+                                      MessageButtons buttons, const QString &title) override;
     void showHelpContents(const QString &helpFile) override;
 
 private:

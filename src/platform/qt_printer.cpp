@@ -92,12 +92,15 @@ PrintOutcome QtPrinter::print(const DocumentNames &names, const Render &render)
 PrintOutcome QtPrinter::saveAsPdf(const DocumentNames &names, const Render &render)
 {
     const QString proposed = QDir(m_pdfDirectory).filePath(names.fileName);
-    const QString fileName
-        = m_dialogs.saveFileName(QStringLiteral("Save %1 as PDF").arg(names.what),
+    const QString fileName = m_batch == Batch::BesideTheFirst
+        ? proposed
+        : m_dialogs.saveFileName(QStringLiteral("Save %1 as PDF").arg(names.what),
                                  QStringLiteral("PDF files(*.pdf)|*.pdf"), proposed);
     if (fileName.isEmpty())
         return {PrintOutcome::Result::Cancelled, {}};
     m_pdfDirectory = QFileInfo(fileName).absolutePath();
+    if (m_batch == Batch::FirstAsks)
+        m_batch = Batch::BesideTheFirst;
 
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);

@@ -26,6 +26,8 @@ public:
     void printLine(int column, const QString &text) override;
     PrintOutcome endDocument() override;
     PrintOutcome printReport(const CalibrationReport &report) override;
+    void beginBatch() override { m_batch = Batch::FirstAsks; }
+    void endBatch() override { m_batch = Batch::None; }
 
 private:
     struct Position {
@@ -58,4 +60,5 @@ private:
     Clock &m_clock;
     std::vector<Step> m_steps;
     QString m_pdfDirectory; // where the last PDF went
+    enum class Batch { None, FirstAsks, BesideTheFirst } m_batch = Batch::None;
 };

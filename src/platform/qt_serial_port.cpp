@@ -31,13 +31,16 @@ QtLineSettings qtLineSettings(const SerialSettings &settings)
         qt.parity = QSerialPort::NoParity;
     }
     qt.dataBits = QSerialPort::DataBits(settings.dataBits);
-    qt.stopBits = settings.stopBits == u"2"  ? QSerialPort::TwoStop
+    qt.stopBits = settings.stopBits == u"2" ? QSerialPort::TwoStop
         : settings.stopBits == u"1.5"       ? QSerialPort::OneAndHalfStop
                                             : QSerialPort::OneStop;
     return qt;
 }
 
-QtSerialPort::QtSerialPort(QObject *parent) : SerialPort(parent)
+QtSerialPort::QtSerialPort(QObject *parent) : QtSerialPort(QString(), parent) { }
+
+QtSerialPort::QtSerialPort(QString device, QObject *parent)
+    : SerialPort(parent), m_device(std::move(device))
 {
     connect(&m_port, &QSerialPort::readyRead, this, &SerialPort::readyRead);
     connect(&m_port, &QSerialPort::errorOccurred, this, &QtSerialPort::onError);
@@ -61,7 +64,7 @@ QList<PortDescription> QtSerialPort::describePorts(const QList<int> &numbers) co
     const QList<QSerialPortInfo> available = QSerialPortInfo::availablePorts();
     QList<PortDescription> ports;
     for (int number : numbers) {
-        PortDescription port {devicePath(number), {}, {}};
+        PortDescription port {deviceName(number), {}, {}};
         // The configured name may be a stable link (/dev/serial/by-id/...) to
         // the device the system lists.
         const QString target = QFileInfo(port.device).canonicalFilePath();
@@ -76,6 +79,19 @@ QList<PortDescription> QtSerialPort::describePorts(const QList<int> &numbers) co
         ports.append(port);
     }
     return ports;
+}
+
+QList<PortDescription> QtSerialPort::systemPorts() const
+{
+    QList<PortDescription> ports;
+    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
+        ports.append({info.systemLocation(), info.description(), info.serialNumber()});
+    return ports;
+}
+
+std::unique_ptr<SerialPort> QtSerialPort::onDevice(const QString &device) const
+{
+    return std::make_unique<QtSerialPort>(device);
 }
 
 bool QtSerialPort::setCommPort(int number)
@@ -113,7 +129,7 @@ bool QtSerialPort::open()
 {
     if (m_port.isOpen())
         return false;
-    m_port.setPortName(devicePath(m_commPort));
+    m_port.setPortName(deviceName(m_commPort));
     if (!m_port.open(QIODevice::ReadWrite)) {
         m_port.clearError();
         return false;

@@ -24,13 +24,20 @@ class QtSerialPort : public SerialPort {
 
 public:
     explicit QtSerialPort(QObject *parent = nullptr);
+    // A port whose every number names `device`, as a bench's transmitter has.
+    explicit QtSerialPort(QString device, QObject *parent = nullptr);
 
     static QString devicePath(int number);
 
     bool setCommPort(int number) override;
     int commPort() const override { return m_commPort; }
-    QString deviceName(int number) const override { return devicePath(number); }
+    QString deviceName(int number) const override
+    {
+        return m_device.isEmpty() ? devicePath(number) : m_device;
+    }
     QList<PortDescription> describePorts(const QList<int> &numbers) const override;
+    QList<PortDescription> systemPorts() const override;
+    std::unique_ptr<SerialPort> onDevice(const QString &device) const override;
     bool setSettings(const QString &settings) override;
     QString settings() const override { return m_settings.text(); }
     bool open() override;
@@ -45,6 +52,7 @@ private:
     bool applySettings();
     void onError(QSerialPort::SerialPortError error);
 
+    QString m_device; // empty: the numbers name their devices
     QSerialPort m_port;
     SerialSettings m_settings;
     int m_commPort = 1;

@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QString>
 
+#include <memory>
+
 // What the system knows about the device behind a port: its name always, the
 // adapter's own description and serial number when it reports them (a USB
 // adapter does, a built-in port or a pseudo-terminal does not).
@@ -39,6 +41,16 @@ public:
         for (int number : numbers)
             ports.append({deviceName(number), {}, {}});
         return ports;
+    }
+
+    // Every serial port the system has now, as a bench offers them to tick.
+    virtual QList<PortDescription> systemPorts() const { return {}; }
+    // A port of the same service on `device`: its every number names that
+    // device. None where the service cannot make one.
+    virtual std::unique_ptr<SerialPort> onDevice(const QString &device) const
+    {
+        Q_UNUSED(device);
+        return nullptr;
     }
 
     // Line settings as "baud,parity,data bits,stop bits". A malformed text is

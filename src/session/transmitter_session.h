@@ -164,6 +164,15 @@ public:
     // ---- The reading poll (measure/) --------------------------------------------
     void Timer1_Timer();
     const RecentReadings &recentReadings() const { return m_recentReadings; }
+    // The poll in halves, for a bench that asks all its transmitters at once
+    // and gathers their replies in one wait: beginPoll() sends "X" (false,
+    // and nothing sent, while the line is in use or the port closed);
+    // pollReplyComplete() adds what has arrived to RxBuffer and tells whether
+    // the prompt came; endPoll() takes the reply, or its absence, as the
+    // two-second poll does.
+    bool beginPoll();
+    bool pollReplyComplete();
+    void endPoll(bool replied);
 
     // ---- Calibration (calibration/) ---------------------------------------------
     // A calibration or an accuracy check: both sample and hold off the same
@@ -282,6 +291,7 @@ private:
     void reopenLostPort();
     void runAfterPoll();
     void pollOnce();
+    void takePollAnswer(bool replied);
     void showPollReply();
     void startRun(RunKind kind);
     QString samplingStatusText() const;

@@ -5,8 +5,7 @@
 
 #include "calibration/calibration_report.h"
 #include "calibration/preferences.h"
-#include "shell/leading_number.h"
-#include "shell/number_format.h"
+#include "calibration/run_settings.h"
 
 void MainWindow::Timer1_Timer()
 {
@@ -51,35 +50,13 @@ void MainWindow::menuAccuracyCheckSpan_Click()
 
 void MainWindow::menuNumberOfSamples_Click()
 {
-    const QString prompt = QStringLiteral("Number of Samples for Calibration.") + CommandTerminator
-        + CommandTerminator + QStringLiteral("Default (100) samples will take 200 seconds.")
-        + CommandTerminator + CommandTerminator + QStringLiteral("Do not decrease this value!");
-    const QString answer = m_dialogs.input(prompt, QStringLiteral("Number Of Samples"),
-                                           plainDecimalText(m_session->NumberOfSamples));
-    if (answer.isEmpty())
-        return;
-    m_session->NumberOfSamples = LeadingNumber(answer);
+    if (const auto samples = askNumberOfSamples(m_dialogs, m_session->NumberOfSamples))
+        m_session->NumberOfSamples = *samples;
 }
 
 void MainWindow::menuCalibrationTolerance_Click()
 {
-    Preferences preferences = m_session->preferences();
-    const QString answer = m_dialogs.input(
-        QStringLiteral("Calibration tolerance: how far the transmitter's reading during a run may "
-                       "be from the applied gas, in ppm plus percent of the gas.")
-            + CommandTerminator + CommandTerminator
-            + QStringLiteral("A run outside it, or on a gas that has not settled, asks before "
-                             "anything is stored."),
-        QStringLiteral("Calibration Tolerance"), toleranceText(preferences.tolerance()));
-    if (answer.isEmpty())
-        return;
-    const auto tolerance = parseTolerance(answer);
-    if (!tolerance) {
-        m_boxes.report(
-            QStringLiteral("The tolerance must be two numbers, such as \"50 ppm + 5 %\"."));
-        return;
-    }
-    preferences.setTolerance(*tolerance);
+    askTolerance(m_dialogs, m_boxes, m_session->preferences());
 }
 
 void MainWindow::menuCalibrationReport_Click()
