@@ -4,6 +4,7 @@
 
 #include "shell/main_window.h"
 
+#include "bench/bench_window.h"
 #include "link/port_texts.h"
 #include "platform/serial_port.h"
 #include "shell/settings_file.h"
@@ -81,4 +82,47 @@ void MainWindow::showLink()
     const QString text = linkStateText(state, number, port.deviceName(number), port.settings());
     m_linkState->setText(text);
     m_linkState->setToolTip(text);
+}
+
+void MainWindow::menuOpenBench_Click()
+{
+    const SerialPort &own = m_session->port();
+    const QList<PortDescription> ports = own.systemPorts();
+    if (ports.isEmpty()) {
+        m_boxes.report(QStringLiteral("The system lists no serial port."), false);
+        return;
+    }
+    // The device this window has open cannot be the bench's as well.
+    const QString ownDevice = own.isOpen() ? own.deviceName(own.commPort()) : QString();
+    QList<Choice> choices;
+    for (const PortDescription &port : ports) {
+        QString text = port.device;
+        if (!port.description.isEmpty())
+            text += QStringLiteral(": ") + port.description;
+        if (!port.serialNumber.isEmpty())
+            text += QStringLiteral(", serial number ") + port.serialNumber;
+        if (port.device == ownDevice)
+            text += QStringLiteral(" (open in this window)");
+        choices << Choice {text, false};
+    }
+    const std::optional<QList<bool>> ticks
+        = m_dialogs.choose(QStringLiteral("Tick the ports of the transmitters in the chamber:"),
+                           choices, MessageButtons::OkCancel, QStringLiteral("Open Bench"));
+    if (!ticks || !ticks->contains(true))
+        return;
+    auto bench = std::make_unique<Bench>(m_dialogs, m_desktop, m_clock, m_printer);
+    for (qsizetype i = 0; i < ports.size(); ++i) {
+        if (!ticks->value(i))
+            continue;
+        std::unique_ptr<SerialPort> port = own.onDevice(ports[i].device);
+        if (!port)
+            continue;
+        QString adapter = ports[i].description;
+        if (!ports[i].serialNumber.isEmpty())
+            adapter += QStringLiteral(", ") + ports[i].serialNumber;
+        bench->add(std::move(port), ports[i].device, adapter);
+    }
+    if (bench->size() == 0)
+        return;
+    (new BenchWindow(std::move(bench), m_dialogs, m_desktop))->show();
 }

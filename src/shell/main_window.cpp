@@ -247,6 +247,8 @@ void MainWindow::createMenus()
     menuFiles->addSeparator();
     menuCalibrationReport = makeItem(menuFiles, QStringLiteral("menuCalibrationReport"),
                                      QStringLiteral("Calibration &Report..."));
+    menuOpenBench
+        = makeItem(menuFiles, QStringLiteral("menuOpenBench"), QStringLiteral("Open &Bench..."));
 
     menuEdit = addMenu("menuEdit", QStringLiteral("&Edit"));
     menuUndoZeroCalibration = makeItem(menuEdit, QStringLiteral("menuUndoZeroCalibration"),
@@ -385,6 +387,7 @@ void MainWindow::connectHandlers()
     onClick(menuPrintTransmitterParameters, [this] { menuPrintTransmitterParameters_Click(); });
     onClick(menuExit, [this] { menuExit_Click(); });
     onClick(menuCalibrationReport, [this] { menuCalibrationReport_Click(); });
+    onClick(menuOpenBench, [this] { menuOpenBench_Click(); });
     onClick(menuUndoZeroCalibration, [this] { menuUndoZeroCalibration_Click(); });
     onClick(menuUndoSpanCalibration, [this] { menuUndoSpanCalibration_Click(); });
     for (int n = 1; n <= 4; ++n)

@@ -86,6 +86,7 @@ public:
     QAction *menuPrintTransmitterParameters = nullptr;
     QAction *menuExit = nullptr;
     QAction *menuCalibrationReport = nullptr;
+    QAction *menuOpenBench = nullptr;
     QMenu *menuEdit = nullptr;
     QAction *menuUndoZeroCalibration = nullptr;
     QAction *menuUndoSpanCalibration = nullptr;
@@ -118,6 +119,9 @@ public:
     void menuCom_Click(int index);
     void SelectComPort(int index);
     void menuCloseComPort_Click();
+    // A bench of transmitters on the system's ports the technician ticks,
+    // in a window of its own.
+    void menuOpenBench_Click();
 
     // ---- Live measurement -------------------------------------------------------
     void Timer1_Timer();
