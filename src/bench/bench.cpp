@@ -61,6 +61,11 @@ TransmitterSession &Bench::add(std::unique_ptr<SerialPort> port, const QString &
           &TransmitterSession::undoChanged})
         connect(&s, signal, this, changed);
     connect(&s, &TransmitterSession::readingArrived, this, changed);
+    // Only a line that has received something is looked at again in a poll.
+    connect(&s.port(), &SerialPort::readyRead, this,
+            [this, index] { m_rows[size_t(index)].replyArrived = true; });
+    connect(&s.port(), &SerialPort::lost, this,
+            [this, index] { m_rows[size_t(index)].replyArrived = true; });
     connect(&s, &TransmitterSession::outcome, this,
             [this, index](const SessionOutcome &outcome) { noteOutcome(index, outcome); });
     connect(&s, &TransmitterSession::runStateChanged, this, &Bench::scheduleEndCheck);
@@ -95,22 +100,32 @@ void Bench::close()
 void Bench::pollAll()
 {
     // Every free transmitter is asked at once; the replies are gathered in
-    // one wait that ends when all have come or at the poll's time-out.
+    // one wait that ends when all have come or at the poll's time-out. Only
+    // then is each taken, in the rows' order: taking one may store a point,
+    // and the time that takes must not count against another's reply.
     ++m_pollDepth;
     std::vector<int> waiting;
-    for (int i = 0; i < size(); ++i)
-        if (session(i).beginPoll())
+    for (int i = 0; i < size(); ++i) {
+        if (session(i).beginPoll()) {
             waiting.push_back(i);
+            m_rows[size_t(i)].replyArrived = true; // look at it at least once
+        }
+    }
+    std::vector<std::pair<int, bool>> taken; // the row, and whether it replied
     const qint64 deadline = m_clock.steadyMilliseconds() + Transmitter::PollTimeout.count();
-    while (!waiting.empty()) {
+    for (;;) {
         for (auto i = waiting.begin(); i != waiting.end();) {
-            TransmitterSession &s = session(*i);
+            BenchRow &row = m_rows[size_t(*i)];
+            if (!std::exchange(row.replyArrived, false)) {
+                ++i;
+                continue;
+            }
             // A reply complete at the deadline counts; a port that closed
             // under the wait can bring none.
-            const bool replied = s.pollReplyComplete();
-            if (replied || !s.isOpen()) {
+            const bool replied = row.session->pollReplyComplete();
+            if (replied || !row.session->isOpen()) {
+                taken.emplace_back(*i, replied);
                 i = waiting.erase(i);
-                s.endPoll(replied);
             } else {
                 ++i;
             }
@@ -120,7 +135,10 @@ void Bench::pollAll()
         m_clock.waitForEvents(deadline);
     }
     for (int i : waiting)
-        session(i).endPoll(false);
+        taken.emplace_back(i, false);
+    std::sort(taken.begin(), taken.end());
+    for (const auto &[i, replied] : taken)
+        session(i).endPoll(replied);
     --m_pollDepth;
 
     // A transmitter that has answered once is asked its version, once.

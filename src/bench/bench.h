@@ -9,6 +9,8 @@
 #include <QObject>
 #include <QString>
 
+#include <algorithm>
+
 #include <memory>
 #include <vector>
 
@@ -27,6 +29,7 @@ struct BenchRow {
     std::unique_ptr<TransmitterSession> session;
     bool included = false; // takes part in the bench's operation under way
     bool versionAsked = false;
+    bool replyArrived = false; // its line received bytes since the poll looked
     QString outcome; // how its last run, check or undo ended, with the figures
     QString note; // the last thing its session had to say, instead of a box
 };
