@@ -5,6 +5,8 @@
 //   link_bench cpu [seconds]      processor use, answering and silent transmitter
 //   link_bench latency [count]    prompt-to-return latency over a pseudo-terminal
 //   link_bench period [polls]     time from the end of an exchange to the next "X"
+//   link_bench download [lines] the time a parameter file of that many lines takes
+//                                 to go to the simulator at 9600 baud, five times
 //   link_bench reconnect [seconds]
 //                                 processor use while waiting for an unplugged
 //                                 simulator, then the time from each replug to
@@ -15,6 +17,7 @@
 #include "simulator_process.h"
 #include "window_fixture.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QTimer>
 
@@ -246,6 +249,37 @@ int reconnect(int seconds)
     return 0;
 }
 
+int download(int lines)
+{
+    TemporaryCurrentDir dir;
+    SimulatorProcess sim(QStringLiteral(TRANSMITTER_SIM));
+    if (!sim.start({QStringLiteral("--calibrated"), QStringLiteral("--baud"),
+                    QStringLiteral("9600")})) {
+        std::fprintf(stderr, "the simulator did not start\n");
+        return 1;
+    }
+    QByteArray file;
+    for (int i = 0; i < lines; ++i)
+        file += i % 2 ? "RL" + QByteArray::number(700 + i % 50) + "\r\n"
+                      : "RH" + QByteArray::number(900 + i % 50) + "\r\n";
+    const QString path = writeParameterFile(file);
+    RealPortWindow program(sim.link());
+    runFor(2500);
+    std::vector<double> seconds;
+    for (int round = 0; round < 5; ++round) {
+        program.dialogs.fileAnswers << path;
+        const auto start = Clock::now();
+        program.window->menuOpenParameterFile->trigger();
+        seconds.push_back(std::chrono::duration<double>(Clock::now() - start).count());
+        runFor(500);
+    }
+    std::printf("parameter download of %d lines at 9600 baud, 5 times: median %.3f s, min %.3f "
+                "s, max %.3f s (%.1f ms a line)\n",
+                lines, percentile(seconds, 0.5), percentile(seconds, 0), percentile(seconds, 1),
+                1000 * percentile(seconds, 0.5) / lines);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -261,6 +295,8 @@ int main(int argc, char *argv[])
         status |= latency(amount > 0 ? amount : 2000);
     if (mode == u"period" || mode == u"all")
         status |= period(amount > 0 ? amount : 10);
+    if (mode == u"download" || mode == u"all")
+        status |= download(amount > 0 ? amount : 100);
     if (mode == u"reconnect" || mode == u"all")
         status |= reconnect(amount > 0 ? amount : 30);
     return status;
