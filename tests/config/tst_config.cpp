@@ -1,39 +1,44 @@
-// The configuration operations: a parameter file sent line by line, the
-// relay's trigger points, and the printed parameter sheet.
+// The configuration operations of a session: a parameter file sent line by
+// line, the relay's trigger points, and the printed parameter sheet.
 
 #include "config/parameter_file_preview.h"
 #include "golden.h"
-#include "shell/line_monitor.h"
-#include "shell/trend_view.h"
-#include "window_fixture.h"
-
-#include <QAction>
-#include <QStatusBar>
 
 namespace {
 
 const QString sentAndSaved = QStringLiteral("Parameters sent and saved into the transmitter");
 const QString aborted = QStringLiteral("Error during sending the parameters!\rSending is aborted!");
-const QString relaySaved = QStringLiteral("Relay Trigger Point set and saved");
 const QString cannotRead = QStringLiteral("Can Not Read Parameters From Transmitter");
 const QString dateAndTime = QStringLiteral("Date 2026-12-06 Time 14:05");
 
-// A linked window on a transmitter with a parameter listing.
-struct ConfigFixture : LinkedWindowFixture {
+// A session on a transmitter with a parameter listing; what it tells the
+// line monitor and the trend about the relay levels is kept.
+struct ConfigFixture : SessionFixture {
+    QString notes; // among the line's traffic
+    QString relayLevels; // as the trend would draw them
     ConfigFixture()
     {
         transmitter.answerRaw("PARAM",
                               {{"PARAM\r\nT0 = 30000\r\nR0 = 20000\r\nRelay high = 800\r\n>"}});
-        startLinked();
+        QObject::connect(&s, &TransmitterSession::lineNote,
+                         [this](const QString &t) { notes += t; });
+        QObject::connect(&s, &TransmitterSession::relayLevelsChanged,
+                         [this](std::optional<double> on, std::optional<double> off) {
+                             relayLevels = on && off ? QStringLiteral("%1/%2").arg(*on).arg(*off)
+                                                     : QStringLiteral("none");
+                         });
     }
-    void run(QAction *item, const QStringList &answers)
+    void download(const QByteArray &content)
     {
-        fake.dialogs.inputAnswers.append(answers);
-        item->trigger();
+        fake.dialogs.fileAnswers << writeParameterFile(content);
+        s.downloadParameterFile();
     }
     // Keeps the date and time offered, types the type and serial number.
-    void print() { run(w().menuPrintTransmitterParameters, {dateAndTime, "GMT222 / A1234567"}); }
-    QStringList messages() const { return fake.dialogs.messageTexts(); }
+    void print(const QString &typeAndSerial = QStringLiteral("GMT222 / A1234567"))
+    {
+        fake.dialogs.inputAnswers << dateAndTime << typeAndSerial;
+        s.printParameters();
+    }
 };
 
 } // namespace
@@ -61,16 +66,13 @@ private slots:
         QFETCH(QByteArray, content);
         QFETCH(QString, golden);
         ConfigFixture f;
-        const QString file = writeParameterFile(content);
-        f.fake.dialogs.fileAnswers << file;
-        f.w().menuOpenParameterFile->trigger();
+        f.download(content);
         COMPARE_GOLDEN(f.fake.port.written, golden);
         QCOMPARE(f.fake.dialogs.shown[1].text,
                  content + QStringLiteral("\rPlease Confirm To Send The Parameters?"));
-        QCOMPARE(f.fake.dialogs.shown[1].title, file);
+        QCOMPARE(f.fake.dialogs.shown[1].title, QDir::current().absoluteFilePath("p.par"));
         const bool done = !golden.contains(u"lf_only");
-        QCOMPARE(f.w().Status->text(), done ? sentAndSaved : "Transmitter Is Not Responding!");
-        QCOMPARE(statusColour(f.w().Status), done ? 0 : 255);
+        QCOMPARE(f.status(), done ? sentAndSaved + "|black" : "Transmitter Is Not Responding!|red");
         QCOMPARE(f.messages().mid(1), done ? QStringList {sentAndSaved} : QStringList());
         QCOMPARE(f.fake.desktop.beeps, done ? 0 : 1);
         QCOMPARE(f.fake.desktop.pointerChanges, (QList<bool> {true, false}));
@@ -82,9 +84,10 @@ private slots:
         QTest::addColumn<QByteArray>("reply"); // empty: silence
         QTest::addColumn<QByteArray>("written");
         QTest::addColumn<QString>("where"); // in the status bar; empty: nothing stopped
-        const QByteArray refusal = ScriptedTransmitter::frame("T0", "ERROR");
+        const QByteArray all("RH800\rRL700\rT0\r\rSAVE\rNOTEST\rRH\rRL\r");
         QTest::newRow("third line refused")
-            << QByteArray("T0") << refusal << QByteArray("RH800\rRL700\rT0\rRH\rRL\r")
+            << QByteArray("T0") << ScriptedTransmitter::frame("T0", "ERROR")
+            << QByteArray("RH800\rRL700\rT0\rRH\rRL\r")
             << "Download stopped at line 3 \"T0\": the transmitter refused it (\"ERROR\"). Lines 1 "
                "and 2 were applied, not saved.";
         QTest::newRow("first line refused: nothing to ask")
@@ -92,16 +95,14 @@ private slots:
             << "Download stopped at line 1 \"RH800\": the transmitter refused it (\"error\"). No "
                "line of the file was applied.";
         QTest::newRow("NOTEST not answered")
-            << QByteArray("NOTEST") << QByteArray()
-            << QByteArray("RH800\rRL700\rT0\r\rSAVE\rNOTEST\rRH\rRL\r")
+            << QByteArray("NOTEST") << QByteArray() << all
             << "Download stopped at NOTEST: no answer within 5 s. All 3 lines were applied and "
                "saved.";
         QTest::newRow("ERROR elsewhere goes on")
-            << QByteArray("RL700") << QByteArray("RL700\r\nERROR: none\r\nok\r\n>")
-            << QByteArray("RH800\rRL700\rT0\r\rSAVE\rNOTEST\rRH\rRL\r") << QString();
+            << QByteArray("RL700") << QByteArray("RL700\r\nERROR: none\r\nok\r\n>") << all
+            << QString();
         QTest::newRow("relay levels not told after it")
-            << QByteArray("RL") << QByteArray()
-            << QByteArray("RH800\rRL700\rT0\r\rSAVE\rNOTEST\rRH\rRL\r") << QString();
+            << QByteArray("RL") << QByteArray() << all << QString();
     }
     void downloadSaysWhereItStopped()
     {
@@ -112,28 +113,24 @@ private slots:
         ConfigFixture f;
         f.transmitter.answer("RH", "Relay high = 950");
         f.script(command, reply);
-        f.fake.dialogs.fileAnswers << writeParameterFile("RH800\r\nRL700\r\nT0\r\n");
-        f.w().menuOpenParameterFile->trigger();
+        f.download("RH800\r\nRL700\r\nT0\r\n");
         QCOMPARE(f.fake.port.written, written);
         // The trend's relay levels are the ones the transmitter reports after
         // lines were applied; none when it does not say.
-        const bool told = written.endsWith("RL\r") && command != "RL";
-        QCOMPARE(f.w().findChild<TrendView *>()->drawsRelayLevels(), told);
-        QCOMPARE(f.w().session().RelayOnLevel,
-                 written.endsWith("RL\r") ? QStringLiteral("950") : QString());
-        QCOMPARE(f.w().statusBar()->currentMessage(), where);
-        QString notes; // the line monitor's, among the traffic
-        for (const LineEntry &entry : f.w().findChild<LineMonitor *>()->log().entries())
-            if (entry.direction == LineDirection::Note)
-                notes += QString::fromUtf8(entry.bytes);
-        QCOMPARE(notes, where);
+        QCOMPARE(f.relayLevels,
+                 !written.endsWith("RL\r") ? QString()
+                     : command == "RL"     ? QStringLiteral("none")
+                                           : QStringLiteral("950/700"));
+        // Where it stopped: in the message area and the line monitor.
+        QCOMPARE(f.told, where.isEmpty() ? QStringList() : QStringList(where));
+        QCOMPARE(f.notes, where);
         // The box and the status line as they always were.
         const bool refused = !where.isEmpty() && !reply.isEmpty();
         QCOMPARE(f.messages().mid(1),
                  where.isEmpty() ? QStringList {sentAndSaved}
                      : refused   ? QStringList {aborted}
                                  : QStringList());
-        QCOMPARE(f.w().Status->text(),
+        QCOMPARE(f.s.status().text,
                  where.isEmpty() ? sentAndSaved
                      : refused   ? QStringLiteral("Sending Parameters to the transmitter")
                                  : QStringLiteral("Transmitter Is Not Responding!"));
@@ -142,13 +139,12 @@ private slots:
     void fileDialogKeepsItsChoiceAndShowsWhatItSends()
     {
         ConfigFixture f;
-        const QString file = writeParameterFile("RH800\r\n");
-        f.fake.dialogs.fileAnswers << file;
         f.fake.dialogs.messageAnswers << MessageResult::Cancel;
-        f.w().menuOpenParameterFile->trigger();
+        f.download("RH800\r\n");
         // The file is gone since; the dialog's Cancel gives back the file before.
+        const QString file = QDir::current().absoluteFilePath("p.par");
         QFile::remove(file);
-        f.w().menuOpenParameterFile->trigger();
+        f.s.downloadParameterFile();
         QCOMPARE(f.messages().last(), "The parameter file cannot be read:\r" + file);
         QVERIFY(f.fake.port.written.isEmpty());
 
@@ -163,8 +159,7 @@ private slots:
                         8);
         for (int i = 0; i < 160; ++i)
             huge += "RH" + QByteArray::number(i).rightJustified(65532, '0') + "\r\n";
-        f.fake.dialogs.fileAnswers << writeParameterFile(huge);
-        f.w().menuOpenParameterFile->trigger();
+        f.download(huge);
         const QStringList shown
             = f.fake.dialogs.shown.at(f.fake.dialogs.shown.size() - 2).text.split(u'\n');
         QCOMPARE(shown.size(), previewLines + 1);
@@ -177,82 +172,64 @@ private slots:
                  QByteArray(huge + "\r\nSAVE\r\nNOTEST\r\nRH\r\nRL\r\n").replace('\n', ""));
     }
 
-    // Each operation checks the port itself; the relay's wording is older
-    // than the others'. (During a run they refuse as Exit does.)
-    void operationsNeedAnOpenPort()
-    {
-        for (const auto &[item, message] :
-             {std::pair {"menuOpenParameterFile", "Com Port Not Open"},
-              std::pair {"menuPrintTransmitterParameters", "Com Port Not Open"},
-              std::pair {"menuRelayTriggerPoint", "Com Port is not open!"}}) {
-            ConfigFixture f;
-            f.fake.port.close();
-            f.fake.dialogs.fileAnswers << writeParameterFile("RH800\r\n");
-            f.w().findChild<QAction *>(item)->trigger();
-            QCOMPARE(f.fake.dialogs.shown.size(), 1);
-            QCOMPARE(f.messages(), QStringList {message});
-            QCOMPARE(f.fake.desktop.beeps, 1);
-            QVERIFY(f.fake.printer.calls.isEmpty());
-        }
-    }
-
     void relayLevelsAreCheckedAndSent_data()
     {
-        // The answers typed, the defaults the boxes offered, and what was sent
-        // after the two queries ("" for nothing).
+        // The answers typed, the defaults the boxes offered, and the commands
+        // sent after the two queries.
         QTest::addColumn<QStringList>("answers");
         QTest::addColumn<QStringList>("offered");
-        QTest::addColumn<QString>("sent");
+        QTest::addColumn<QByteArrayList>("sent");
         QTest::addColumn<QString>("refusal"); // of the first pair, if asked again
         const QStringList levels {"800", "700"};
         const auto row
             = [&](const char *name, const QStringList &answers, const QStringList &offered,
-                  const char *sent, const QString &refusal = {}) {
-                  QTest::newRow(name) << answers << offered << QString(sent) << refusal;
+                  const QByteArrayList &sent, const QString &refusal = {}) {
+                  QTest::newRow(name) << answers << offered << sent << refusal;
               };
-        row("510 above 500 passes", {"510", "500 ppm"}, levels, "RH510 RL500");
+        row("510 above 500 passes", {"510", "500 ppm"}, levels, {"RH510", "RL500"});
         row("509.9 above 500 is asked again", {"509.9", "500", "520", "500"},
-            levels + QStringList {"509.9", "500"}, "RH520 RL500",
+            levels + QStringList {"509.9", "500"}, {"RH520", "RL500"},
             "Relay ON level must be at least 10 ppm higher than OFF level");
         // 6.1 - 10 misses -3.9 in binary by 4e-16.
-        row("exactly 10 apart with decimals", {"6.1", "-3.9"}, levels, "RH6 RL-4");
-        row("halves away from zero, negative OFF", {"500.5", "-499.5"}, levels, "RH501 RL-500");
+        row("exactly 10 apart with decimals", {"6.1", "-3.9"}, levels, {"RH6", "RL-4"});
+        row("halves away from zero, negative OFF", {"500.5", "-499.5"}, levels,
+            {"RH501", "RL-500"});
         row("a level no field holds is asked again", {"1e300", "500", "800", "500"},
-            levels + QStringList {"1e+300", "500"}, "RH800 RL500",
+            levels + QStringList {"1e+300", "500"}, {"RH800", "RL500"},
             "The relay levels must lie between -99999 and 999999 ppm.");
-        row("ON not a number ends it", {"ppm"}, {"800"}, "");
-        row("OFF 0 ends it", {"600", "0.0"}, levels, "");
+        row("ON not a number ends it", {"ppm"}, {"800"}, {});
+        row("OFF 0 ends it", {"600", "0.0"}, levels, {});
     }
 
     void relayLevelsAreCheckedAndSent()
     {
         QFETCH(QStringList, answers);
         QFETCH(QStringList, offered);
-        QFETCH(QString, sent);
+        QFETCH(QByteArrayList, sent);
         QFETCH(QString, refusal);
         ConfigFixture f;
-        f.run(f.w().menuRelayTriggerPoint, answers);
+        f.fake.dialogs.inputAnswers.append(answers);
+        f.s.setRelayTriggerPoints();
         QStringList defaults;
         for (const ShownBox &box : f.fake.dialogs.shown)
             if (box.kind == ShownBox::Input)
                 defaults << box.defaultText;
         QCOMPARE(defaults, offered);
-        QList<QByteArray> commands {"RH", "RL"};
-        if (!sent.isEmpty())
-            commands << sent.section(u' ', 0, 0).toLatin1() << sent.section(u' ', 1).toLatin1()
-                     << "Save";
-        QCOMPARE(f.transmitter.commands, commands);
+        QCOMPARE(f.transmitter.commands,
+                 QByteArrayList({"RH", "RL"}) + sent + QByteArrayList(sent.size() / 2, "Save"));
         if (sent.isEmpty()) {
             QVERIFY(f.messages().isEmpty() && f.fake.desktop.beeps == 0);
             return;
         }
         const QString confirmation
             = QStringLiteral("Relay ON Level:  %1\rRelay OFF Level: %2\r\rPlease Confirm")
-                  .arg(sent.section(u' ', 0, 0).mid(2), sent.section(u' ', 1).mid(2));
-        const QStringList refusals = refusal.isEmpty() ? QStringList() : QStringList {refusal};
-        QCOMPARE(f.messages(), refusals + QStringList({confirmation, relaySaved}));
+                  .arg(sent[0].mid(2), sent[1].mid(2));
+        const QString saved = QStringLiteral("Relay Trigger Point set and saved");
+        QCOMPARE(f.messages(),
+                 (refusal.isEmpty() ? QStringList() : QStringList {refusal})
+                     + QStringList({confirmation, saved}));
         QCOMPARE(f.fake.dialogs.shown[f.fake.dialogs.shown.size() - 2].title, u"Realy Settings");
-        QCOMPARE(f.w().Status->text(), relaySaved);
+        QCOMPARE(f.status(), saved + "|black");
         QCOMPARE(f.fake.desktop.pointerChanges, (QList<bool> {true, false}));
     }
 
@@ -262,10 +239,9 @@ private slots:
         QTest::addColumn<QByteArray>("reply"); // empty: silence
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("status");
-        const QString notResponding
-            = QStringLiteral("Transmitter Is Not Responding, Check Com And Cables");
-        QTest::newRow("Save silent")
-            << QByteArray("Save") << QByteArray() << notResponding << "Saving Relay Settings";
+        QTest::newRow("Save silent") << QByteArray("Save") << QByteArray()
+                                     << "Transmitter Is Not Responding, Check Com And Cables"
+                                     << "Saving Relay Settings";
         QTest::newRow("level rejected")
             << QByteArray("RL-50") << ScriptedTransmitter::frame("RL-50", "ERROR")
             << "The transmitter rejected the relay settings!\rThey have not been saved."
@@ -280,12 +256,13 @@ private slots:
         QFETCH(QString, status);
         ConfigFixture f;
         f.script(command, reply);
-        f.run(f.w().menuRelayTriggerPoint, {"710", "-50"});
+        f.fake.dialogs.inputAnswers << QStringLiteral("710") << QStringLiteral("-50");
+        f.s.setRelayTriggerPoints();
         QCOMPARE(f.transmitter.commands.last(), command);
         QCOMPARE(f.messages().last(), message);
         QCOMPARE(f.fake.desktop.beeps, 1);
         QVERIFY(!f.fake.desktop.busy);
-        QCOMPARE(f.w().Status->text(), status);
+        QCOMPARE(f.s.status().text, status);
     }
 
     void sheetIsPrinted_data()
@@ -312,8 +289,7 @@ private slots:
         QFETCH(QByteArray, reply);
         QFETCH(QString, golden);
         ConfigFixture f;
-        f.transmitter.setReading(21000, 3050.5, 400, 400);
-        f.poll();
+        f.readings({400}, 21000, 3050.5);
         f.forget();
         if (!command.isEmpty())
             f.script(command, reply);
@@ -327,22 +303,21 @@ private slots:
                      QStringList {reply.isEmpty()
                                       ? "Transmitter Not Responding, Check Com And Cables"
                                       : cannotRead});
-            QCOMPARE(f.w().Status->text(), QStringLiteral("Printing"));
+            QCOMPARE(f.status(), QStringLiteral("Printing|blue"));
             return;
         }
         COMPARE_GOLDEN(f.fake.printer.sheet().toLatin1(), golden);
-        QCOMPARE(f.w().Status->text(), QStringLiteral("Printing Completed"));
+        QCOMPARE(f.status(), QStringLiteral("Printing Completed|blue"));
         const bool complete = reply.isEmpty() || (reply.endsWith("\r\n>") && reply.size() > 9);
         QCOMPARE(f.messages(), complete ? QStringList() : QStringList {cannotRead});
         // The type and serial number belong to one sheet: the next box is empty.
-        f.run(f.w().menuPrintTransmitterParameters, {dateAndTime, QString()});
+        f.print(QString());
         QCOMPARE(f.fake.dialogs.shown.last().defaultText, QString());
-        QVERIFY(f.w().session().TransmitterTypeAndSerial.isEmpty());
+        QVERIFY(f.s.TransmitterTypeAndSerial.isEmpty());
         // A sheet the printer could not make is a failure.
         f.fake.printer.outcome = {PrintOutcome::Result::Failed, {}};
         f.print();
-        QCOMPARE(f.w().Status->text(), QStringLiteral("Printing Failed"));
-        QCOMPARE(statusColour(f.w().Status), 255);
+        QCOMPARE(f.status(), QStringLiteral("Printing Failed|red"));
     }
 };
 

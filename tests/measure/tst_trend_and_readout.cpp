@@ -1,8 +1,6 @@
-// The reading poll: which replies are readings, what the display and the
-// trend make of them, when the poll runs, and how it fails; and the trend's
-// marks of events and time labels.
+// The readings as the window shows them: the readout beside its captions, the
+// trend with its samples, relay levels, breaks, marks and time labels.
 
-#include "measure/reading_record.h"
 #include "shell/frame.h"
 #include "shell/trend_view.h"
 #include "window_fixture.h"
@@ -11,83 +9,10 @@
 #include <QChartView>
 #include <QGraphicsTextItem>
 
-class ReadingPollTest : public QObject {
+class TrendAndReadoutTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void recordShapeDecidesWhatIsRead_data()
-    {
-        QTest::addColumn<QByteArray>("reply");
-        QTest::addColumn<QList<double>>("fields"); // empty: no record
-        const QByteArray record = "  1234\t  5678\t   410    412   25.0 OK  \r\n>";
-        const QList<double> read {1234, 5678, 410, 412};
-        QTest::newRow("45 with echo cut") << "X\r\n" + record << read;
-        QTest::newRow("44 with data at 3") << "X\r" + record.left(41) + ">" << QList<double> {};
-        QTest::newRow("no prompt last") << record.left(41) + "\n" << QList<double> {};
-        QTest::newRow("short record, letters read as 0")
-            << QByteArray("  abcd\t -12.5\t1e2>") << QList<double> {0, -12.5, 100, 0};
-    }
-
-    void recordShapeDecidesWhatIsRead()
-    {
-        QFETCH(QByteArray, reply);
-        QFETCH(QList<double>, fields);
-        cutToRecord(reply);
-        QCOMPARE(hasRecordShape(reply), !fields.isEmpty());
-        if (!fields.isEmpty()) {
-            const Reading r = readRecord(reply);
-            QCOMPARE((QList<double> {r.rx, r.tx, r.ppm, r.avg}), fields);
-        }
-    }
-
-    void displayFollowsTheReading_data()
-    {
-        QTest::addColumn<double>("rx");
-        QTest::addColumn<double>("tx");
-        QTest::addColumn<double>("avg");
-        QTest::addColumn<QString>("display");
-        QTest::addColumn<QString>("unit");
-        QTest::addColumn<bool>("lowIr");
-        const auto row = [](const char *name, double rx, double tx, double avg, const char *display,
-                            const char *unit = "ppm", bool lowIr = false) {
-            QTest::newRow(name) << rx << tx << avg << QString(display) << QString(unit) << lowIr;
-        };
-        row("455 up", 20000, 30000, 455, "460");
-        row("445 half away", 20000, 30000, 445, "450");
-        row("454.9 down", 20000, 30000, 454.9, "450");
-        row("9999.9 still ppm", 20000, 30000, 9999.9, "10000");
-        row("10000 percent", 20000, 30000, 10000, "1.00", "%");
-        row("12345 percent", 20000, 30000, 12345, "1.23", "%");
-        row("no light", 0, 0, 400, "....", "ppm ");
-        row("no CO2 signal", 20000, -5, 400, "----", "ppm ");
-        row("negative reference", -3, 0, 400, "-----", "ppm ");
-        // A weak IR signal is warned of, and the reading still shown.
-        row("IR 999 low", 999, 30000, 455, "460", "ppm", true);
-        row("IR 1 low", 1, 30000, 455, "460", "ppm", true);
-        row("IR 1000 enough", 1000, 30000, 455, "460");
-    }
-
-    void displayFollowsTheReading()
-    {
-        QFETCH(double, rx);
-        QFETCH(double, tx);
-        QFETCH(double, avg);
-        QFETCH(QString, display);
-        QFETCH(QString, unit);
-        QFETCH(bool, lowIr);
-        LinkedWindowFixture f;
-        f.startLinked();
-        f.transmitter.setReading(rx, tx, 400, avg);
-        f.poll();
-        QCOMPARE(f.w().ppmDisplay->text(), display);
-        QCOMPARE(f.w().ppmText->text(), unit);
-        QCOMPARE(f.w().Status->text(),
-                 lowIr ? QStringLiteral("Transmitter Failure, IR-signal Low!")
-                       : QStringLiteral("Serial Connection OK"));
-        QCOMPARE(statusColour(f.w().Status), lowIr ? 255 : 0);
-        QCOMPARE(f.fake.desktop.beeps, lowIr ? 1 : 0);
-    }
-
     void readoutCaptionsStandBesideTheirValues()
     {
         LinkedWindowFixture f;
@@ -116,61 +41,6 @@ private slots:
         }
         read.sort();
         QCOMPARE(read, QStringList({"Rx = 20001", "Tx = 30002", "avg = 399", "ppm = 403"}));
-    }
-
-    void pollRunsTwoSecondsAfterEachExchangeAndRecovers()
-    {
-        LinkedWindowFixture f;
-        f.startLinked();
-        QList<qint64> sent;
-        f.transmitter.onCommand
-            = [&](const QByteArray &) { sent << f.fake.clock.steadyMilliseconds(); };
-        f.transmitter.answerRaw("X", {{ScriptedTransmitter::reading(20000, 30000, 400, 400)}, 40});
-        f.fake.clock.advance(4100);
-        f.w().ZeroButton->click();
-        // A silent transmitter: the 500 ms time-out, a beep, the run ended.
-        f.transmitter.silence("X");
-        f.fake.clock.advance(4600);
-        QCOMPARE(sent, (QList<qint64> {2000, 4040, 4100, 4105, 6110, 8610}));
-        QCOMPARE(f.fake.desktop.beeps, 2);
-        QCOMPARE(f.w().Status->text(),
-                 QStringLiteral("Transmitter Not Responding, Check Com and Cables"));
-        QCOMPARE(statusColour(f.w().Status), 255);
-        QCOMPARE(f.w().ppmDisplay->text(), QStringLiteral("????"));
-        QVERIFY(isIdle(f.w()));
-        // The poll goes on, and the window recovers by itself; a malformed reply
-        // still shows the link as working and changes nothing else.
-        f.transmitter.answer("X", "  1234 5678");
-        f.polls(2);
-        QCOMPARE(f.w().Status->text(), QStringLiteral("Serial Connection OK"));
-        QCOMPARE(f.w().ppmDisplay->text(), QStringLiteral("????"));
-        f.transmitter.setReading(20000, 30000, 400, 400);
-        f.poll();
-        QCOMPARE(f.w().ppmDisplay->text(), QStringLiteral("400"));
-    }
-
-    void pollsGoOnBehindTheEndOfARun()
-    {
-        LinkedWindowFixture f;
-        f.startLinked();
-        f.w().session().NumberOfSamples = 1;
-        f.w().ZeroButton->click();
-        // The technician leaves "Zero Point Set And Saved" open for 20 seconds.
-        QStringList statusBehindTheBox;
-        f.fake.dialogs.whileOpen = [&](const ShownBox &box) {
-            if (box.text != u"Zero Point Set And Saved")
-                return;
-            f.transmitter.setReading(20000, 30000, 400, 455);
-            f.fake.clock.advance(20000);
-            statusBehindTheBox << f.w().Status->text() << f.w().ppmDisplay->text();
-        };
-        f.forget();
-        f.poll();
-        QCOMPARE(f.transmitter.commands.count("X"), 10);
-        QCOMPARE(f.transmitter.commands.count("SAVE"), 1);
-        QCOMPARE(statusBehindTheBox, QStringList({"Serial Connection OK", "460"}));
-        QCOMPARE(f.w().session().SampleCount, 1);
-        QVERIFY(isIdle(f.w()));
     }
 
     void trendKeepsTheRecentPastAndMarksSamples()
@@ -279,5 +149,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(ReadingPollTest)
-#include "tst_reading_poll.moc"
+QTEST_MAIN(TrendAndReadoutTest)
+#include "tst_trend_and_readout.moc"

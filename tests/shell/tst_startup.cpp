@@ -38,40 +38,33 @@ private slots:
     {
         QTest::addColumn<QByteArray>("file"); // null: none
         QTest::addColumn<QList<int>>("held"); // ports another program holds; 0: writes fail
-        QTest::addColumn<int>("opened"); // 0: none
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("status");
-        QTest::addColumn<int>("colour");
-        QTest::addColumn<QString>("usable"); // the enabled Com items
-
+        // The port opened (0: none), the box, the status line and its colour,
+        // and the Com items enabled.
+        QTest::addColumn<QString>("started");
         const QString invalid = QStringLiteral("Invalid Com Settings, Select a Free Com Port");
         const QString openError
-            = QStringLiteral("Error during opening the port, Select a Free Com Port");
-        QTest::newRow("no settings file") << QByteArray() << QList<int> {2, 4} << 0 << ""
-                                          << "Com Port Closed" << 255 << "1010";
-        QTest::newRow("free port") << QByteArray("COM2:19200,E,7,1") << QList<int> {} << 2 << ""
-                                   << "Com Port is Open" << 0 << "1111";
-        QTest::newRow("end of text not written") << QByteArray("COM2:19200,E,7,1") << QList<int> {0}
-                                                 << 0 << openError << "Status Info" << 0 << "1111";
+            = QStringLiteral("0|Error during opening the port, Select a Free Com Port|Status Info"
+                             "|black|");
+        QTest::newRow("no settings file")
+            << QByteArray() << QList<int> {2, 4} << "0||Com Port Closed|red|1010";
+        QTest::newRow("free port")
+            << QByteArray("COM2:19200,E,7,1") << QList<int> {} << "2||Com Port is Open|black|1111";
+        QTest::newRow("end of text not written")
+            << QByteArray("COM2:19200,E,7,1") << QList<int> {0} << openError + "1111";
         QTest::newRow("line end after the settings")
-            << QByteArray("COM1:9600,N,8,1\r\n") << QList<int> {} << 0 << invalid << "Status Info"
-            << 0 << "1111";
+            << QByteArray("COM1:9600,N,8,1\r\n") << QList<int> {}
+            << "0|" + invalid + "|Status Info|black|1111";
         QTest::newRow("port held by another program")
-            << QByteArray("COM3:9600,N,8,1") << QList<int> {3} << 0 << openError << "Status Info"
-            << 0 << "1101";
-        QTest::newRow("no port digit") << QByteArray("COMx:9600,N,8,1") << QList<int> {} << 0
-                                       << openError << "Status Info" << 0 << "1111";
+            << QByteArray("COM3:9600,N,8,1") << QList<int> {3} << openError + "1101";
+        QTest::newRow("no port digit")
+            << QByteArray("COMx:9600,N,8,1") << QList<int> {} << openError + "1111";
     }
 
     void startupOpensTheRememberedPort()
     {
         QFETCH(QByteArray, file);
         QFETCH(QList<int>, held);
-        QFETCH(int, opened);
-        QFETCH(QString, message);
-        QFETCH(QString, status);
-        QFETCH(int, colour);
-        QFETCH(QString, usable);
+        QFETCH(QString, started);
         WindowFixture f;
         if (!file.isNull())
             writeFile(QStringLiteral("kestrin.ini"), file);
@@ -79,21 +72,19 @@ private slots:
         f.fake.port.failWrites = held.contains(0);
         f.start();
         MainWindow &w = f.w();
-
-        QCOMPARE(f.fake.dialogs.messageTexts(),
-                 message.isEmpty() ? QStringList() : QStringList(message));
-        QCOMPARE(f.fake.desktop.beeps, message.isEmpty() ? 0 : 1);
-        QCOMPARE(w.Status->text(), status);
-        QCOMPARE(statusColour(w.Status), colour);
-        QCOMPARE(f.fake.port.isOpen(), opened > 0);
-        // The end-of-text character goes out first, and only on a port that opened.
-        QCOMPARE(f.fake.port.written, QByteArray(opened > 0 ? "\x03" : ""));
-        QString enabled;
+        const int opened = f.fake.port.isOpen() ? f.fake.port.commPort() : 0;
+        QString usable;
         for (int n = 1; n <= 4; ++n) {
             QCOMPARE(w.menuCom[size_t(n)]->isChecked(), n == opened);
-            enabled += w.menuCom[size_t(n)]->isEnabled() ? u'1' : u'0';
+            usable += w.menuCom[size_t(n)]->isEnabled() ? u'1' : u'0';
         }
-        QCOMPARE(enabled, usable);
+        QCOMPARE(QStringList({QString::number(opened), f.fake.dialogs.messageTexts().join(u'/'),
+                              statusLine(w), usable})
+                     .join(u'|'),
+                 started);
+        QCOMPARE(f.fake.desktop.beeps, f.fake.dialogs.shown.size());
+        // The end-of-text character goes out first, and only on a port that opened.
+        QCOMPARE(f.fake.port.written, QByteArray(opened > 0 ? "\x03" : ""));
         QCOMPARE(w.menuCloseComPort->isEnabled(), opened > 0);
         if (opened)
             QCOMPARE(f.fake.port.settings(), QStringLiteral("19200,E,7,1"));

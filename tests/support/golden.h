@@ -1,6 +1,6 @@
 #pragma once
 
-#include "window_fixture.h"
+#include "session_fixture.h"
 
 // Compares bytes with a file in the test folder's golden/ (GOLDEN_DIR), both
 // with their control bytes written out (\r, \x03) so that a failure reads as text.

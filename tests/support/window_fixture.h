@@ -1,62 +1,20 @@
 #pragma once
 
-#include "fake_platform.h"
-#include "scripted_transmitter.h"
+#include "session_fixture.h"
 #include "shell/main_window.h"
-#include "shell/status_colour.h"
 
-#include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
 
 #include <memory>
 
-// Runs a test in a fresh, empty current directory (where the settings file
-// lives) and restores the old one afterwards.
-class TemporaryCurrentDir {
-public:
-    TemporaryCurrentDir() : m_previous(QDir::currentPath()) { QDir::setCurrent(m_dir.path()); }
-    ~TemporaryCurrentDir() { QDir::setCurrent(m_previous); }
-    QString path() const { return m_dir.path(); }
-
-private:
-    QString m_previous;
-    QTemporaryDir m_dir;
-};
-
-inline void writeFile(const QString &name, const QByteArray &content)
+// The status line as "text|colour", its colour taken from the label.
+inline QString statusLine(const MainWindow &w)
 {
-    QFile file(name);
-    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    file.write(content);
-}
-
-inline QByteArray readFile(const QString &name)
-{
-    QFile file(name);
-    file.open(QIODevice::ReadOnly);
-    return file.readAll();
-}
-
-// A parameter file in the current directory, by its absolute path: the
-// form the file dialog hands over.
-inline QString writeParameterFile(const QByteArray &content,
-                                  const QString &name = QStringLiteral("p.par"))
-{
-    const QString path = QDir::current().absoluteFilePath(name);
-    writeFile(path, content);
-    return path;
-}
-
-// The status line's colour as the 24-bit value with red in the low byte.
-inline int statusColour(const QLabel *status)
-{
-    const QColor c = status->palette().color(QPalette::WindowText);
-    return c.red() | (c.green() << 8) | (c.blue() << 16);
+    const QColor c = w.Status->palette().color(QPalette::WindowText);
+    return w.Status->text() + u'|'
+        + colourName(StatusColour(c.red() | (c.green() << 8) | (c.blue() << 16)));
 }
 
 // A fake platform, a fresh current directory and a window started on them.

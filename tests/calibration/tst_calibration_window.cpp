@@ -1,0 +1,349 @@
+// The window over a calibration: a zero and a span through its controls, the
+// boxes only the window asks (number of samples, tolerance, the report's
+// form), its keys and panel, and the certificate as the customer reads it.
+
+#include "platform/qt_printer.h"
+#include "window_fixture.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QProcess>
+#include <QProgressBar>
+#include <QStatusBar>
+
+#include <cmath>
+
+namespace {
+
+// One poll for each concentration; the signals alternate by `step` (Rx) and
+// twice that (Tx).
+void readings(LinkedWindowFixture &f, double rx, double tx, double step, QList<double> ppm)
+{
+    for (qsizetype i = 0; i < ppm.size(); ++i) {
+        f.transmitter.setReading(rx + step * (i % 2), tx + 2 * step * (i % 2), ppm[i], ppm[i]);
+        f.poll();
+    }
+}
+
+void calibrate(LinkedWindowFixture &f, QAction *item, double rx, double tx, double step,
+               QList<double> ppm)
+{
+    f.w().session().NumberOfSamples = double(ppm.size());
+    item->trigger();
+    readings(f, rx, tx, step, ppm);
+}
+
+QString pdfText(const QString &pdf)
+{
+    QProcess pdftotext;
+    pdftotext.start(QStringLiteral("pdftotext"), {"-layout", pdf, "-"});
+    pdftotext.waitForFinished(10000);
+    return QString::fromUtf8(pdftotext.readAllStandardOutput());
+}
+
+} // namespace
+
+class CalibrationWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void aZeroAndASpanThroughTheWindow()
+    {
+        LinkedWindowFixture f;
+        f.startLinked();
+        MainWindow &w = f.w();
+        const auto *caption = w.findChild<QLabel *>(QStringLiteral("stabilityCaption"));
+        const auto *progress = w.findChild<QProgressBar *>(QStringLiteral("runProgress"));
+        // Cancel keeps the number of samples; the next box offers it again.
+        f.fake.dialogs.inputAnswers << QString() << QStringLiteral("2 samples");
+        w.menuNumberOfSamples->trigger();
+        w.menuNumberOfSamples->trigger();
+        QCOMPARE(f.fake.dialogs.shown[1].defaultText, QStringLiteral("100"));
+        f.transmitter.setReading(20000, 30000, 3, 3);
+        w.ZeroButton->click();
+        QVERIFY(!w.ZeroButton->isEnabled() && !w.SpanButton->isEnabled());
+        QVERIFY(w.CancelButton->isEnabled() && progress->isVisibleTo(&w));
+        QCOMPARE(progress->text(), QStringLiteral("Sample 0 of 2"));
+        f.poll();
+        QCOMPARE(statusLine(w), "Sampling data for Zero Calibration (Sample 1 of  2)|blue");
+        QCOMPARE(w.ppmDisplay->text() + w.ppmText->text(), QStringLiteral("sample# 1"));
+        QCOMPARE(caption->text(), QStringLiteral("Zero calibration (running)"));
+        f.poll();
+        QVERIFY(isIdle(w) && !progress->isVisibleTo(&w));
+        QVERIFY(w.menuUndoZeroCalibration->isEnabled() && !w.menuUndoSpanCalibration->isEnabled());
+        QCOMPARE(w.statusBar()->currentMessage(),
+                 QStringLiteral("Zero point stored: T0 30000, R0 20000"));
+        QCOMPARE(caption->text(), QStringLiteral("Zero calibration: stored"));
+        QCOMPARE(w.findChild<QLabel *>(QStringLiteral("referenceMean"))->text(),
+                 QStringLiteral("20000.0"));
+
+        // 2000 ppm at 40 °C is 1904 ppm: the corrected label is the span's gas.
+        enterText(w, QStringLiteral("T=40"));
+        f.transmitter.setReading(20000, 25000, 1904, 1904);
+        w.SpanButton->click();
+        f.polls(2);
+        QVERIFY(f.fake.port.written.endsWith("TS24835\rRS20000\rSAVE\rNOTEST\r"));
+        w.menuUndoSpanCalibration->trigger();
+        QCOMPARE(caption->text(), QStringLiteral("Span calibration: undone"));
+        QVERIFY(w.menuUndoZeroCalibration->isEnabled() && !w.menuUndoSpanCalibration->isEnabled());
+    }
+
+    void strayKeysCannotHarmARun()
+    {
+        // The run's start must not hand the focus to the span gas entry, where
+        // the next key would replace its text, nor to Cancel, where a Space
+        // would end a run of minutes. Alt+C still cancels at once.
+        LinkedWindowFixture f;
+        f.startLinked();
+        f.w().show();
+        QVERIFY(QTest::qWaitForWindowActive(&f.w()));
+        f.w().ZeroButton->setFocus();
+        QTest::keyClick(f.w().ZeroButton, Qt::Key_Space);
+        QVERIFY(f.w().session().ZeroCalibrationRunning);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("9 "));
+        QCOMPARE(f.w().SpanGasConcentration->text(), QStringLiteral("2000"));
+        QVERIFY(f.w().session().ZeroCalibrationRunning);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::AltModifier);
+        QVERIFY(isIdle(f.w()));
+    }
+
+    void theToleranceIsTheTechniciansAndKept()
+    {
+        LinkedWindowFixture f;
+        f.startLinked();
+        f.fake.dialogs.inputAnswers << QStringLiteral("fifty") << QStringLiteral("100 + 2");
+        f.w().menuCalibrationTolerance->trigger();
+        QCOMPARE(f.fake.dialogs.messageTexts().last(),
+                 QStringLiteral("The tolerance must be two numbers, such as \"50 ppm + 5 %\"."));
+        f.w().menuCalibrationTolerance->trigger();
+        QCOMPARE(f.fake.dialogs.shown.last().defaultText, QStringLiteral("50 ppm + 5 %"));
+        // Another window, another day: 80 ppm on the zero gas is within 100.
+        f.window.reset();
+        f.startLinked();
+        f.fake.dialogs.inputAnswers << QString(); // Cancel keeps it
+        f.w().menuCalibrationTolerance->trigger();
+        QCOMPARE(f.fake.dialogs.shown.last().defaultText, QStringLiteral("100 ppm + 2 %"));
+        f.forget();
+        calibrate(f, f.w().menuAccuracyCheckZero, 20000, 30000, 0, QList<double>(10, 80));
+        QVERIFY(
+            f.fake.dialogs.messageTexts().last().startsWith(u"Accuracy check with zero gas: PASS"));
+    }
+
+    void theIdleVerdictTurnsToSettledAsTheGasSettles()
+    {
+        LinkedWindowFixture f;
+        f.startLinked();
+        auto *verdict = f.w().findChild<QLabel *>(QStringLiteral("settledVerdict"));
+        QStringList seen;
+        // Span gas reaching the cell with a time constant of 15 s.
+        for (int i = 0; i < 60; ++i) {
+            const double ppm = 2000 - 1600 * std::exp(-2.0 * i / 15.0) + (i % 2 ? 3 : -3);
+            f.transmitter.setReading(20000, 25000, ppm, ppm);
+            f.poll();
+            if (seen.isEmpty() || seen.last() != verdict->text())
+                seen << verdict->text();
+        }
+        QCOMPARE(seen, QStringList({"", "still changing", "settled"}));
+        const auto *mean = f.w().findChild<QLabel *>(QStringLiteral("recentMean"));
+        QVERIFY2(std::abs(mean->text().toDouble() - 2000) < 5, qPrintable(mean->text()));
+    }
+
+    void reportIsACertificateWithTheTransmittersHistory()
+    {
+        LinkedWindowFixture f;
+        QtPrinter printer(f.fake.dialogs, f.fake.clock);
+        writeFile(QStringLiteral("kestrin.ini"), "COM1:9600,N,8,1");
+        // What the last report kept, and a record that has seen this
+        // transmitter before: a zero and a span under an earlier certificate.
+        writeFile(QStringLiteral("preferences.conf"),
+                  "[report]\nlaboratory=Gaslab Nord\ntechnician=A. Bauer\n"
+                  "lastCertificate=KC-2026-0041\nintervalMonths=6\nzeroGas=\"N2 5.0, lot 4711\"\n");
+        const QString folder = f.fake.desktop.dataFolder();
+        QVERIFY(QDir().mkpath(folder));
+        const QByteArray earlier = calibrationRecordHeader().toUtf8()
+            + "\n"
+              "1,calibration,2026-06-02T09:00:00+02:00,COM1,/dev/"
+              "ttyUSB0,STD0420A,zero,stored,10,,,0"
+              ",,,,,,,,,,,,,,,,,12.0,,,,,,50,\n"
+              "1,as "
+              "left,2026-06-02T09:01:00+02:00,COM1,/dev/ttyUSB0,STD0420A,zero,,,,,,,,,,,,,,,,,,,"
+              ",,,,0.5,0.7,0.6,,,,\n"
+              "2,calibration,2026-06-02T09:10:00+02:00,COM1,/dev/"
+              "ttyUSB0,STD0420A,span,stored,10,2000"
+              ",2000,2000,,,,,,,,,,,,,,,,,2061.5,,,,,,150,\n"
+              "3,certificate,2026-06-02T09:20:00+02:00,COM1,/dev/ttyUSB0,STD0420A,certificate,"
+              "KC-2026-0017,,,,,,,,,,,,,,,,,,,,,,,,,,,,type=K-33 ICB; serial=0712345; events=1 2\n";
+        writeFile(folder + QStringLiteral("/calibrations.csv"), earlier);
+        f.window = std::make_unique<MainWindow>(
+            Platform {f.fake.port, f.fake.dialogs, f.fake.desktop, f.fake.clock, printer});
+        f.transmitter.answer("VER", "STD0420A");
+        MainWindow &w = f.w();
+        // As found on the span gas, then both points calibrated.
+        calibrate(f, w.menuAccuracyCheckSpan, 20000, 25000, 1, {2093, 2095, 2092, 2094, 2093});
+        f.w().session().NumberOfSamples = 10;
+        w.ZeroButton->click();
+        readings(f, 20000, 30000, 2, {30, 22, 17, 13, 11, 9, 8, 7, 7, 6});
+        readings(f, 20001, 30002, 0, {1, 0, 1, 0, 0}); // as left
+        w.SpanButton->click();
+        readings(f, 20000, 25000, 5, {2150, 2120, 2100, 2090, 2080, 2075, 2070, 2068, 2066, 2081});
+        readings(f, 20000, 25005, 0, {2003, 2001, 1999, 2002, 2000});
+
+        QTemporaryDir pdfFolder;
+        const QString pdf = qEnvironmentVariable("KESTRIN_REPORT_PDF", pdfFolder.filePath("r.pdf"));
+        w.session().TransmitterTypeAndSerial = QStringLiteral("K-33 ICB / 0712345");
+        f.fake.dialogs.formAnswers
+            << QMap<QString, QString> {{"Span gas cylinder or lot", "cylinder CY-0815"},
+                                       {"Span gas uncertainty (% or ppm)", "2 %"}};
+        f.fake.dialogs.saveAnswers << pdf;
+        f.forget();
+        w.menuCalibrationReport->trigger();
+        QCOMPARE(f.transmitter.commands, QList<QByteArray>({"VER"}));
+        QCOMPARE(f.fake.dialogs.shown.size(), 3);
+        QCOMPARE(f.fake.dialogs.shown[0].defaultText,
+                 "Company or laboratory=Gaslab Nord\nTechnician=A. Bauer\n"
+                 "Certificate number=KC-2026-0042\nTransmitter type=K-33 ICB\n"
+                 "Serial number=0712345\nZero gas (kind, lot)=N2 5.0, lot 4711\n"
+                 "Span gas cylinder or lot=\nSpan gas certified (ppm)=2000\n"
+                 "Span gas uncertainty (% or ppm)=\nNext calibration in (months)=6");
+        QVERIFY(f.fake.dialogs.shown[1].defaultText.endsWith(u"/K-33_ICB-0712345-2026-12-06.pdf"));
+        QCOMPARE(f.fake.dialogs.messageTexts(),
+                 QStringList("The calibration report has been saved in\r" + pdf));
+
+        const QString layout = pdfText(pdf);
+        QCOMPARE(layout.count(u'\f'), 1); // one page
+        QStringList lines;
+        for (const QString &line : layout.split(u'\n'))
+            lines << line.simplified();
+        for (const char *expected :
+             {"Calibration Certificate Certificate No. KC-2026-0042",
+              "Company or laboratory Gaslab Nord Transmitter type K-33 ICB",
+              "Technician A. Bauer Serial number 0712345",
+              "Date of calibration 2026-12-06 Software version STD0420A",
+              "Next calibration due 2027-06-06",
+              "Port COM1 on /dev/ttyFAKE1 (Fake USB serial, serial number FK1)",
+              "Ambient 25.0 °C, 1013 hPa", "Zero gas N2 5.0, lot 4711",
+              "Span gas cylinder CY-0815, certified 2000 ppm ± 2 %",
+              "Time Check or calibration Gas As found As left Found−gas Left−gas Tol. Result",
+              "14:05 Check span 2000 2093.4 2093.4 +93.4 +93.4 ±150 PASS", "Settled.",
+              "14:05 Zero calibration 0 13.0 0.4 +13.0 +0.4 ±50 PASS",
+              // The zero gas was still flushing the cell, and OK stored it.
+              "Stored after the technician overrode the doubts: The CO2 reading was still "
+              "falling during the run: −70 ppm/min.",
+              "14:06 Span calibration 2000 2090.0 2001.0 +90.0 +1.0 ±150 PASS",
+              "0 5 10 15 20 0 5 10 15 20", "seconds seconds",
+              "Earlier checks and calibrations of serial number 0712345",
+              "2026-06-02 KC-2026-0017 Zero calibration 0 12.0 0.6",
+              "2026-06-02 KC-2026-0017 Span calibration 2000 2061.5 -",
+              "Technician (signature) Date Reviewer (signature) Date"})
+            QVERIFY2(lines.contains(QString::fromUtf8(expected)), expected);
+
+        // Both plots' concentration axes have their ticks: 0 to 40 ppm at
+        // the zero, 1950 to 2200 ppm at the span.
+        const qsizetype plots = lines.indexOf("Zero point: ppm against seconds of the run Span "
+                                              "point: ppm against seconds of the run");
+        QStringList ticks = lines.mid(plots + 2, lines.indexOf("seconds seconds") - plots - 3)
+                                .join(u' ')
+                                .split(u' ', Qt::SkipEmptyParts);
+        std::sort(ticks.begin(), ticks.end(),
+                  [](const QString &a, const QString &b) { return a.toInt() < b.toInt(); });
+        QCOMPARE(ticks.join(u' '), "0 10 20 30 40 1950 2000 2050 2100 2150 2200");
+
+        // The certificate is in the record, naming the session's two events;
+        // the next report offers the next number.
+        const QString record = QString::fromUtf8(readFile(folder + "/calibrations.csv"));
+        QVERIFY2(record.endsWith(",certificate,KC-2026-0042,,,,,,,,,,,,,,,,,,,,,,,,,,,,"
+                                 "type=K-33 ICB; serial=0712345; events=4 5 6\n"),
+                 qPrintable(record));
+        // A file that cannot be made is a failure, not a certificate.
+        const QString nowhere = pdfFolder.filePath("no/r.pdf");
+        f.fake.dialogs.saveAnswers << nowhere;
+        w.menuCalibrationReport->trigger();
+        QCOMPARE(f.fake.dialogs.messageTexts().last(),
+                 "The file " + nowhere + " could not be written.");
+        QVERIFY(f.fake.dialogs.shown[3].defaultText.contains(u"Certificate number=KC-2026-0043"));
+        QCOMPARE(readFile(folder + "/calibrations.csv"), record.toUtf8());
+    }
+
+    void aFullReportStaysOnOnePage()
+    {
+        // The most the report shows: the latest ten results, each with every
+        // doubt a run can have, three runs a plot, eight of nine earlier results.
+        RunJudgement doubtful;
+        doubtful.asFoundPpm = doubtful.differencePpm = 131;
+        doubtful.settledness.trendQuestioned = doubtful.settledness.stepQuestioned = true;
+        doubtful.settledness.trend = Estimate {-35, 2};
+        doubtful.weakSignalReadings = 3;
+        QList<CalibrationEvent> session(12);
+        for (int i = 0; i < 12; ++i) {
+            session[i].kind = i % 2 ? CalibrationKind::CheckZero : CalibrationKind::Zero;
+            session[i].check = CheckOutcome::NotSettled;
+            session[i].time = QDateTime(QDate(2026, 12, 6), QTime(9, i));
+            session[i].judgement = doubtful;
+            session[i].result.warning = QStringLiteral("still falling");
+            for (int s = 0; s < 100; ++s)
+                session[i].trace.add(2 * s, 160 - s * 0.6);
+        }
+        ReportFacts facts;
+        facts.answers = {"Gaslab Nord", "A. Bauer", "KC-1", "K-33", "1", "", "", "", "", "12"};
+        for (int i = 1; i <= 9; ++i)
+            facts.history << HistoryEntry {QDateTime(QDate(2017 + i, 3, 1), QTime(8, 0)),
+                                           "KC-0",
+                                           "check span",
+                                           "2000",
+                                           "2031.0",
+                                           "2031.0"};
+        FakeDialogs dialogs;
+        FakeClock clock;
+        QtPrinter printer(dialogs, clock);
+        QTemporaryDir folder;
+        dialogs.saveAnswers << folder.filePath("full.pdf");
+        printer.printReport(*calibrationReport(session, facts));
+        const QString layout = pdfText(folder.filePath("full.pdf"));
+        QCOMPARE(layout.count(u'\f'), 1);
+        QCOMPARE(layout.count(u"NOT SETTLED"), 5);
+        QVERIFY(layout.contains(u"2 earlier result(s) of this session are in the calibration"));
+        QVERIFY(layout.contains(u"The latest 8 of 9; the rest are in the calibration record."));
+        QVERIFY(layout.contains(u"Reviewer (signature)"));
+    }
+
+    void reportIsRefusedWithoutACalibrationOrDuringARun()
+    {
+        LinkedWindowFixture f;
+        f.startLinked();
+        f.w().menuCalibrationReport->trigger();
+        f.w().session().NumberOfSamples = 2;
+        f.w().ZeroButton->click();
+        f.poll();
+        f.w().menuCalibrationReport->trigger();
+        QCOMPARE(f.fake.dialogs.messageTexts().filter(u"calibration"),
+                 QStringList({"No check or calibration has been recorded in this session.",
+                              "Not possible during calibration!"}));
+        // After the run, the type and serial number typed for the parameter
+        // sheet are offered; a Cancel prints nothing, a form that cannot make
+        // a report is shown again as typed.
+        f.poll();
+        f.w().session().TransmitterTypeAndSerial = QStringLiteral("K-33 1");
+        f.forget();
+        using Typed = QMap<QString, QString>;
+        const QString months = QStringLiteral("Next calibration in (months)");
+        f.fake.dialogs.formAnswers << std::nullopt
+                                   << Typed {{"Technician", "B. Roth"}, {months, "0"}}
+                                   << Typed {{months, "24"}};
+        f.w().menuCalibrationReport->trigger();
+        QVERIFY(f.fake.printer.reports.isEmpty());
+        f.w().menuCalibrationReport->trigger();
+        QCOMPARE(f.fake.dialogs.messageTexts(),
+                 QStringList("The next calibration is due in 1 to 120 months."));
+        QCOMPARE(f.fake.dialogs.shown.size(), 4);
+        QVERIFY(f.fake.dialogs.shown[3].defaultText.contains(
+            "Technician=B. Roth\nCertificate number=KC-2026-0001\nTransmitter type=K-33\n"
+            "Serial number=1\n"));
+        QCOMPARE(f.fake.printer.reports.size(), 1);
+        const CalibrationReport &page = f.fake.printer.reports[0];
+        QCOMPARE(page.calibration[3].value, QStringLiteral("2028-12-06")); // next calibration
+        QCOMPARE(page.fileName, QStringLiteral("K-33-1-2026-12-06.pdf"));
+    }
+};
+
+QTEST_MAIN(CalibrationWindowTest)
+#include "tst_calibration_window.moc"
