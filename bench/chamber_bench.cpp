@@ -165,6 +165,12 @@ int main(int argc, char *argv[])
     const double cpuBefore = processorSeconds();
     const auto start = SteadyClock::now();
     bench.startZero();
+    // The samples between the first few and the last: no query, no store.
+    runFor(3000);
+    const double samplingBefore = processorSeconds();
+    const int samplingMilliseconds = std::max(0, samples - 3) * 2000;
+    runFor(samplingMilliseconds);
+    const double sampling = processorSeconds() - samplingBefore;
     runUntil([&] { return !bench.running(); }, 60000 + samples * 4000);
     const double benchRun = std::chrono::duration<double>(SteadyClock::now() - start).count();
     const double cpu = processorSeconds() - cpuBefore;
@@ -200,6 +206,10 @@ int main(int argc, char *argv[])
     std::printf("processor use polling %d idle transmitters: %.2f %% of one core (%.3f s over "
                 "20 s)\n",
                 count, 100 * idle / 20, idle);
+    std::printf("processor use while %d transmitters are sampled: %.2f %% of one core (%.3f s "
+                "over %.1f s)\n",
+                count, 100 * sampling / (samplingMilliseconds / 1000.0), sampling,
+                samplingMilliseconds / 1000.0);
     std::printf("processor use over the zero run, its stores included: %.2f %% of one core "
                 "(%.3f s over %.1f s)\n",
                 100 * cpu / benchRun, cpu, benchRun);

@@ -197,6 +197,35 @@ private slots:
                            "ambient settings and with the span gas?")));
     }
 
+    void eachTransmitterGetsItsOwnCertificateNumberedOn()
+    {
+        BenchFixture f(3);
+        for (int i = 0; i < 3; ++i)
+            f.transmitter(i).setReading(20000, 30000, 0, 0);
+        f.open();
+        f.bench.NumberOfSamples = 1;
+        f.bench.startZero();
+        f.polls(1);
+        f.clock.advance(10);
+        ReportAnswers answers;
+        answers.certificate = QStringLiteral("KC-2026-0041");
+        answers.type = QStringLiteral("K-33");
+        answers.intervalMonths = QStringLiteral("12");
+        // The middle one has no serial number typed: it gets none.
+        f.bench.issueCertificates(answers, {QStringLiteral("A1"), {}, QStringLiteral("C3")});
+        QCOMPARE(f.printer.reports.size(), 2);
+        QCOMPARE(f.printer.reports[0].certificate, QStringLiteral("Certificate No. KC-2026-0041"));
+        QCOMPARE(f.printer.reports[1].certificate, QStringLiteral("Certificate No. KC-2026-0042"));
+        QCOMPARE(f.printer.reports[1].fileName, QStringLiteral("K-33-C3-2026-12-06.pdf"));
+        QCOMPARE(Preferences(f.desktop.preferencesFile()).reportAnswers().certificate,
+                 QStringLiteral("KC-2026-0042"));
+        // Each certificate's row in the record names its own transmitter.
+        const QString record
+            = QString::fromUtf8(readFile(QStringLiteral("appdata/calibrations.csv")));
+        QCOMPARE(record.count(u"certificate,KC-2026-004"), 2);
+        QVERIFY(record.contains(u"ttyUSB2"));
+    }
+
     void theWindowShowsTheRowsAndOneQuestion()
     {
         BenchFixture f(2);
