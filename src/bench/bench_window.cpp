@@ -140,6 +140,8 @@ void BenchWindow::createMenus()
     menuNumberOfSamples->setObjectName(QStringLiteral("menuNumberOfSamples"));
     menuCalibrationTolerance = special->addAction(QStringLiteral("Calibration &Tolerance..."));
     menuCalibrationTolerance->setObjectName(QStringLiteral("menuCalibrationTolerance"));
+    menuCorrectionLimit = special->addAction(QStringLiteral("Correction &Limit..."));
+    menuCorrectionLimit->setObjectName(QStringLiteral("menuCorrectionLimit"));
     special->addSeparator();
     menuAccuracyCheckZero = special->addAction(QStringLiteral("Accuracy Check with &Zero Gas..."));
     menuAccuracyCheckZero->setObjectName(QStringLiteral("menuAccuracyCheckZero"));
@@ -155,6 +157,9 @@ void BenchWindow::createMenus()
     });
     connect(menuCalibrationTolerance, &QAction::triggered, this,
             [this] { askTolerance(m_dialogs, m_boxes, Preferences(m_desktop.preferencesFile())); });
+    connect(menuCorrectionLimit, &QAction::triggered, this, [this] {
+        askCorrectionLimit(m_dialogs, m_boxes, Preferences(m_desktop.preferencesFile()));
+    });
     connect(menuAccuracyCheckZero, &QAction::triggered, this,
             [this] { whenIdle([this] { m_bench->startCheck(CalibrationKind::CheckZero); }); });
     connect(menuAccuracyCheckSpan, &QAction::triggered, this,

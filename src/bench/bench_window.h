@@ -45,6 +45,7 @@ public:
     QAction *menuCalibrationCertificates = nullptr;
     QAction *menuNumberOfSamples = nullptr;
     QAction *menuCalibrationTolerance = nullptr;
+    QAction *menuCorrectionLimit = nullptr;
     QAction *menuAccuracyCheckZero = nullptr;
     QAction *menuAccuracyCheckSpan = nullptr;
     QAction *menuClose = nullptr;

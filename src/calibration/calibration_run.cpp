@@ -93,7 +93,8 @@ void TransmitterSession::takeSample()
 
 bool TransmitterSession::runMayBeStored(CalibrationKind kind, double appliedPpm)
 {
-    m_runJudgement = judgeRun(m_runReadings, appliedPpm, preferences().tolerance());
+    const Preferences kept = preferences();
+    m_runJudgement = judgeRun(m_runReadings, appliedPpm, kept.tolerance(), kept.correctionLimit());
     if (m_runJudgement->passed())
         return true;
     if (m_heldDecisions) {

@@ -17,10 +17,10 @@ std::optional<double> askNumberOfSamples(Dialogs &dialogs, double current)
 void askTolerance(Dialogs &dialogs, Boxes &boxes, Preferences preferences)
 {
     const QString answer = dialogs.input(
-        QStringLiteral("Calibration tolerance: how far the transmitter's reading during a run may "
-                       "be from the applied gas, in ppm plus percent of the gas.\r\r"
-                       "A run outside it, or on a gas that has not settled, asks before "
-                       "anything is stored."),
+        QStringLiteral("Calibration tolerance: how far the transmitter's reading may be from the "
+                       "applied gas and still pass, in ppm plus percent of the gas.\r\r"
+                       "It decides an accuracy check's PASS or FAIL and the certificate's "
+                       "verdicts."),
         QStringLiteral("Calibration Tolerance"), toleranceText(preferences.tolerance()));
     if (answer.isEmpty())
         return;
@@ -31,4 +31,23 @@ void askTolerance(Dialogs &dialogs, Boxes &boxes, Preferences preferences)
         return;
     }
     preferences.setTolerance(*tolerance);
+}
+
+void askCorrectionLimit(Dialogs &dialogs, Boxes &boxes, Preferences preferences)
+{
+    const QString answer = dialogs.input(
+        QStringLiteral("Correction limit: the largest correction a calibration makes without a "
+                       "question, in ppm at the zero and in percent of a span gas.\r\r"
+                       "A larger one means a transmitter drifted far or the wrong gas at the "
+                       "sensor: the run asks before anything is stored."),
+        QStringLiteral("Correction Limit"), correctionLimitText(preferences.correctionLimit()));
+    if (answer.isEmpty())
+        return;
+    const auto limit = parseCorrectionLimit(answer);
+    if (!limit) {
+        boxes.report(QStringLiteral("The correction limit must be two numbers, such as \"250 ppm "
+                                    "at zero, 15 % at span\"."));
+        return;
+    }
+    preferences.setCorrectionLimit(*limit);
 }

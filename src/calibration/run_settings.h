@@ -12,6 +12,9 @@
 // emptied (the number stays as it was).
 std::optional<double> askNumberOfSamples(Dialogs &dialogs, double current);
 
-// Asks the calibration tolerance and keeps it; a text that is not two
-// numbers is reported and changes nothing.
+// Asks the accuracy tolerance and keeps it; a text that is not two numbers is
+// reported and changes nothing.
 void askTolerance(Dialogs &dialogs, Boxes &boxes, Preferences preferences);
+
+// Asks the limit of a plausible correction and keeps it, likewise.
+void askCorrectionLimit(Dialogs &dialogs, Boxes &boxes, Preferences preferences);

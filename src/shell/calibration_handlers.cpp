@@ -59,6 +59,11 @@ void MainWindow::menuCalibrationTolerance_Click()
     askTolerance(m_dialogs, m_boxes, m_session->preferences());
 }
 
+void MainWindow::menuCorrectionLimit_Click()
+{
+    askCorrectionLimit(m_dialogs, m_boxes, m_session->preferences());
+}
+
 void MainWindow::menuCalibrationReport_Click()
 {
     if (m_session->refusedDuringCalibration())

@@ -301,6 +301,8 @@ void MainWindow::createMenus()
                                    QStringLiteral("&Number Of Samples"));
     menuCalibrationTolerance = makeItem(menuSpecial, QStringLiteral("menuCalibrationTolerance"),
                                         QStringLiteral("Calibration &Tolerance..."));
+    menuCorrectionLimit = makeItem(menuSpecial, QStringLiteral("menuCorrectionLimit"),
+                                   QStringLiteral("Correction &Limit..."));
     menuSpecial->addSeparator();
     menuAccuracyCheckZero = makeItem(menuSpecial, QStringLiteral("menuAccuracyCheckZero"),
                                      QStringLiteral("Accuracy Check with &Zero Gas..."));
@@ -396,6 +398,7 @@ void MainWindow::connectHandlers()
     onClick(menuRelayTriggerPoint, [this] { menuRelayTriggerPoint_Click(); });
     onClick(menuNumberOfSamples, [this] { menuNumberOfSamples_Click(); });
     onClick(menuCalibrationTolerance, [this] { menuCalibrationTolerance_Click(); });
+    onClick(menuCorrectionLimit, [this] { menuCorrectionLimit_Click(); });
     onClick(menuAccuracyCheckZero, [this] { menuAccuracyCheckZero_Click(); });
     onClick(menuAccuracyCheckSpan, [this] { menuAccuracyCheckSpan_Click(); });
     onClick(menuContents, [this] { menuContents_Click(); });

@@ -102,6 +102,7 @@ public:
     QMenu *menuSpecial = nullptr;
     QAction *menuNumberOfSamples = nullptr;
     QAction *menuCalibrationTolerance = nullptr;
+    QAction *menuCorrectionLimit = nullptr;
     QAction *menuAccuracyCheckZero = nullptr;
     QAction *menuAccuracyCheckSpan = nullptr;
     QMenu *menuHelp2 = nullptr;
@@ -130,9 +131,11 @@ public:
     // ---- Calibration --------------------------------------------------------------
     void CancelButton_Click();
     void menuNumberOfSamples_Click();
-    // How far a run's reading may be from the applied gas before the run is
-    // questioned; kept with the preferences.
+    // How far a reading may be from the applied gas and pass (a check, the
+    // certificate), and how large a correction a calibration makes without a
+    // question; both kept with the preferences.
     void menuCalibrationTolerance_Click();
+    void menuCorrectionLimit_Click();
     // An accuracy check: a run like a calibration's that compares the
     // transmitter with the zero or span gas and writes nothing.
     void menuAccuracyCheckZero_Click();

@@ -131,7 +131,7 @@ private slots:
         QVERIFY(texts[2].contains(u"ttyUSB2: refused: off by 452 ppm"));
         QCOMPARE(rowsOutcomes(f.bench),
                  QStringLiteral("stored (T0 12346, R0 23456)|stored (T0 12346, R0 23456)|"
-                                "refused: off by 452 ppm (tolerance 50)|"
+                                "refused: off by 452 ppm (limit 250)|"
                                 "stored (T0 12346, R0 23456)"));
         // Nothing but the readings' X went to the refused one.
         QCOMPARE(f.ports[2]->written, QByteArray("T0\rR0\rX\rX\r"));
