@@ -197,11 +197,16 @@ bool CalibrationJournal::writeUnwritten()
             bytes += calibrationRow(row.event).toUtf8() + '\n';
         }
     }
-    const bool written = file.write(bytes) == bytes.size() && file.flush() && syncToDisk(file);
+    const bool written = file.write(bytes) == bytes.size() && file.flush()
+        && (m_sync ? m_sync(file) : syncToDisk(file));
     if (!written) {
-        // No torn line for the next append to follow.
+        // No torn line for the next append to follow. The file may still hold
+        // bytes it could not write, and would try them again, so it is closed
+        // first and cut back through a handle of its own: resizing it as it
+        // is would try them first, fail again and cut nothing.
         const QString reason = file.errorString();
-        file.resize(before);
+        file.close();
+        QFile::resize(m_path, before);
         m_problem = QStringLiteral("The calibration record could not be written to %1: %2")
                         .arg(shownPath, reason);
         return false;

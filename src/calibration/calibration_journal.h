@@ -4,10 +4,12 @@
 #include "calibration/transmitter_history.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QList>
 #include <QString>
 
 #include <chrono>
+#include <functional>
 #include <utility>
 
 // The record's bookkeeping for one window: it numbers and appends every
@@ -55,6 +57,10 @@ public:
     // transmitter; empty when there was none or it stored nothing.
     std::pair<QString, QString> valuesLeftBy(CalibrationKind kind) const;
 
+    // How an append is made to last past the system's cache; by default the
+    // disk is asked to hold it (fsync). A test counts it or makes it fail.
+    void setDiskSync(std::function<bool(QFile &)> sync) { m_sync = std::move(sync); }
+
     qsizetype unwrittenRows() const { return m_unwritten.size(); }
     // Why the last write failed, in words for the status bar; empty after a
     // good one.
@@ -86,4 +92,5 @@ private:
     QList<double> m_asLeft;
     QDateTime m_asLeftTime;
     QString m_problem;
+    std::function<bool(QFile &)> m_sync;
 };

@@ -6,11 +6,16 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/resource.h>
+
+#include <csignal>
 
 using namespace std::chrono_literals;
 
@@ -62,12 +67,59 @@ int appendRows(const QString &path, const QString &port, int count)
     return 0;
 }
 
+// Writes past `bytes` fail as on a full disk, instead of stopping the
+// process; gives the limit to put back.
+rlimit fileSizeLimit(rlim_t bytes)
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old {};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit limited = old;
+    limited.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limited);
+    return old;
+}
+
 } // namespace
 
 class CalibrationJournalTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void everyAppendIsSyncedAndOneThatFailsLeavesNoTornRow()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("calibrations.csv"));
+        CalibrationJournal journal(path);
+        QList<QStringList> atSync;
+        journal.setDiskSync([&](QFile &) {
+            atSync << lines(path);
+            return true;
+        });
+        QVERIFY(journal.add(storedZero(QStringLiteral("COM1"))));
+        // One sync per append, after the whole row is out of the program.
+        QCOMPARE(atSync.size(), 1);
+        QCOMPARE(atSync[0].size(), 2);
+        QVERIFY(atSync[0][1].startsWith(u"1,"));
+        const qint64 size = QFileInfo(path).size();
+
+        journal.setDiskSync([](QFile &) { return false; });
+        QVERIFY(!journal.add(storedZero(QStringLiteral("COM2"))));
+        QCOMPARE(QFileInfo(path).size(), size);
+        journal.setDiskSync({});
+        // A disk that takes ten bytes of the row and no more.
+        const rlimit old = fileSizeLimit(rlim_t(size + 10));
+        const bool written = journal.add(storedZero(QStringLiteral("COM3")));
+        setrlimit(RLIMIT_FSIZE, &old);
+        QVERIFY(!written);
+        QCOMPARE(QFileInfo(path).size(), size);
+        // The rows that waited go in whole, in order, with the next.
+        QVERIFY(journal.add(storedZero(QStringLiteral("COM4"))));
+        QCOMPARE(rowHeads(path),
+                 QStringList({"1,calibration,COM1,zero", "2,calibration,COM2,zero",
+                              "3,calibration,COM3,zero", "4,calibration,COM4,zero"}));
+    }
+
     void numbersGoOnFromTheRecordAndAsLeftRowsFindTheirEvent()
     {
         QTemporaryDir dir;
@@ -89,9 +141,10 @@ private slots:
         for (int r = 0; r < 5; ++r)
             QVERIFY(other.noteReading(r, QDateTime::currentDateTime()));
         QVERIFY(other.noteReading(9, QDateTime::currentDateTime())); // past the fifth
-        QCOMPARE(rowHeads(path), QStringList({"1,calibration,COM1,zero", "1,as left,COM1,zero",
-                                              "2,calibration,COM2,zero",
-                                              "3,calibration,COM2,zero", "3,as left,COM2,zero"}));
+        QCOMPARE(rowHeads(path),
+                 QStringList({"1,calibration,COM1,zero", "1,as left,COM1,zero",
+                              "2,calibration,COM2,zero", "3,calibration,COM2,zero",
+                              "3,as left,COM2,zero"}));
         QVERIFY(lines(path).last().endsWith(QStringLiteral(",0,1,2,3,4,,,1-5")));
         QVERIFY(lines(path)[3].contains(QStringLiteral(",refused: out of range,")));
         QCOMPARE(other.events().size(), 2);
@@ -127,9 +180,9 @@ private slots:
         QVERIFY(journal.add(span));
         QCOMPARE(journal.unwrittenRows(), 0);
         QVERIFY(journal.problem().isEmpty());
-        QCOMPARE(rowHeads(path), QStringList({"41,calibration,,", "41,as left,,",
-                                              "42,calibration,COM1,zero", "42,as left,COM1,zero",
-                                              "43,calibration,COM1,span"}));
+        QCOMPARE(rowHeads(path),
+                 QStringList({"41,calibration,,", "41,as left,,", "42,calibration,COM1,zero",
+                              "42,as left,COM1,zero", "43,calibration,COM1,span"}));
     }
 
     void aCertificateNamesItsEventsOnceTheyHaveNumbers()
@@ -149,14 +202,15 @@ private slots:
         QVERIFY(!journal.add(storedZero(QStringLiteral("COM1"))));
         QVERIFY(!journal.add(check));
         const Certificate c {"KC-2026-0042", QDateTime(QDate(2026, 12, 7), QTime(10, 0), Qt::UTC),
-                             "COM1", "/dev/ttyUSB0", "V1", "K-33", "0712345", {}};
+                             "COM1",         "/dev/ttyUSB0",
+                             "V1",           "K-33",
+                             "0712345",      {}};
         QVERIFY(!journal.addCertificate(c, {0, 2, 7}));
         otherWindow.unlock();
         QVERIFY(journal.finishAsLeft());
-        QCOMPARE(rowHeads(path), QStringList({"1,calibration,COM1,check zero",
-                                              "2,calibration,COM1,zero",
-                                              "3,calibration,COM1,check zero",
-                                              "4,certificate,COM1,certificate"}));
+        QCOMPARE(rowHeads(path),
+                 QStringList({"1,calibration,COM1,check zero", "2,calibration,COM1,zero",
+                              "3,calibration,COM1,check zero", "4,certificate,COM1,certificate"}));
         QVERIFY(lines(path).last().endsWith(
             ",KC-2026-0042,,,,,,,,,,,,,,,,,,,,,,,,,,,,type=K-33; serial=0712345; events=1 3"));
         QCOMPARE(lines(path).last().split(u',').size(), 36);

@@ -93,6 +93,24 @@ private slots:
         QVERIFY(f.whole(&w) && f.whole(f.monitor()));
     }
 
+    void aWindowThatGrowsAtTheBottomOfTheScreenStaysOnIt()
+    {
+        ScreenFixture f;
+        MainWindow &w = f.w();
+        // As short as it goes, its lower border on the screen's last line,
+        // then the readout's rows make it taller.
+        const QRect area = f.fake.desktop.area;
+        w.resize(w.width(), w.minimumSizeHint().height());
+        w.move(w.x(), area.bottom() - assumedWindowFrame.bottom() - w.height() + 1);
+        QCoreApplication::sendPostedEvents();
+        QVERIFY(f.whole(&w));
+        const int height = w.height();
+        w.StatusFrame_DblClick();
+        QCoreApplication::sendPostedEvents();
+        QVERIFY(w.height() > height);
+        QVERIFY(f.whole(&w));
+    }
+
     void aPanelWithNoRoomInTheWindowFloatsOnTheScreen()
     {
         ScreenFixture f;
