@@ -29,3 +29,21 @@ echo "Taking the pictures (about three minutes)..."
 KESTRIN_COM1=$run/ttyKESTRIN QT_QPA_PLATFORM=xcb \
     xvfb-run -a -s '-screen 0 1280x1024x24' \
     "$build/tools/screenshots/kestrin-screenshots" --control "$run/sim.ctl" --out "$out"
+
+# The bench: six simulated transmitters in one chamber, each on its own link.
+benchArgs=()
+benchSims=()
+for i in 1 2 3 4 5 6; do
+    rm -f "ctl$i"
+    "$build/tools/transmitter-sim/transmitter-sim" --seed "$i" --calibrated --baud 9600 \
+        --no-stdin --control "ctl$i" --log "sim$i.log" "tty$i" >"sim$i.out" 2>&1 &
+    benchSims+=($!)
+    benchArgs+=(--bench "$run/tty$i:$run/ctl$i")
+done
+for i in 1 2 3 4 5 6; do
+    for _ in $(seq 50); do grep -q '^ready' "sim$i.out" 2>/dev/null && break; sleep 0.1; done
+done
+echo "Taking the bench's picture (about a minute)..."
+QT_QPA_PLATFORM=xcb xvfb-run -a -s '-screen 0 1280x1024x24' \
+    "$build/tools/screenshots/kestrin-screenshots" "${benchArgs[@]}" --out "$out" || true
+kill "${benchSims[@]}" 2>/dev/null || true

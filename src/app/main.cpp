@@ -40,9 +40,9 @@ int main(int argc, char *argv[])
                                                        : QStringLiteral(", ") + port.serialNumber);
             bench->add(std::make_unique<QtSerialPort>(device), device, adapter);
         }
-        auto *window = new BenchWindow(std::move(bench), dialogs, desktop);
-        dialogs.setParentWidget(window);
-        window->show();
+        BenchWindow window(std::move(bench), dialogs, desktop);
+        dialogs.setParentWidget(&window);
+        window.show();
         return app.exec();
     }
 

@@ -37,7 +37,9 @@ TransmitterSession &Bench::add(std::unique_ptr<SerialPort> port, const QString &
     const int index = size();
     BenchRow row;
     row.device = device;
-    row.name = device.startsWith(u"/dev/") ? device.mid(5) : device;
+    // "ttyUSB3" for /dev/ttyUSB3, "pts/4" for /dev/pts/4; a link elsewhere
+    // by its own name.
+    row.name = device.startsWith(u"/dev/") ? device.mid(5) : device.section(u'/', -1);
     row.adapter = adapter;
     row.port = std::move(port);
     row.dialogs

@@ -21,7 +21,7 @@ class Timer;
 // One transmitter of a bench: its port and session, and what the bench
 // shows of it beyond the session's own state.
 struct BenchRow {
-    QString name; // the device without "/dev/": "ttyUSB3"
+    QString name; // the device without "/dev/" ("ttyUSB3"), or a link's own name
     QString device; // "/dev/ttyUSB3"
     QString adapter; // "FT232R USB UART, A1B2C3"; empty when the system does not say
     std::unique_ptr<SerialPort> port;

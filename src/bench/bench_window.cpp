@@ -39,8 +39,8 @@ BenchWindow::BenchWindow(std::unique_ptr<Bench> bench, Dialogs &dialogs, Desktop
       m_boxes(dialogs, desktop)
 {
     setObjectName(QStringLiteral("BenchWindow"));
+    setWindowFlag(Qt::Window);
     setWindowTitle(QStringLiteral("Calibrator Kestrin: Bench"));
-    setAttribute(Qt::WA_DeleteOnClose);
     createControls();
     createMenus();
     m_bench->setAmbient([this] { return enteredAmbient(); });
@@ -110,7 +110,13 @@ void BenchWindow::createControls()
          QStringLiteral("Type and serial"), QStringLiteral("Reading"), QStringLiteral("Gas"),
          QStringLiteral("Run"), QStringLiteral("Last outcome")});
     transmitters->verticalHeader()->setVisible(false);
-    transmitters->horizontalHeader()->setStretchLastSection(true);
+    transmitters->setWordWrap(false);
+    QHeaderView *header = transmitters->horizontalHeader();
+    header->setStretchLastSection(true);
+    for (int column : {Port, Adapter, Version, Reading, Gas})
+        header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    header->resizeSection(TypeAndSerial, header->fontMetrics().horizontalAdvance(u'0') * 18);
+    header->resizeSection(Run, header->fontMetrics().horizontalAdvance(u'0') * 30);
     transmitters->setSelectionBehavior(QAbstractItemView::SelectRows);
     transmitters->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(transmitters, &QWidget::customContextMenuRequested, this, &BenchWindow::rowMenu);

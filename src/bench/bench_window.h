@@ -25,7 +25,8 @@ class BenchWindow : public QMainWindow {
 
 public:
     // The bench is the window's; its rows are added before the window is
-    // shown, and opened by it.
+    // made, and opened by it. A `parent` makes it a window of its own that
+    // goes with its parent.
     BenchWindow(std::unique_ptr<Bench> bench, Dialogs &dialogs, Desktop &desktop,
                 QWidget *parent = nullptr);
     ~BenchWindow() override;

@@ -124,5 +124,8 @@ void MainWindow::menuOpenBench_Click()
     }
     if (bench->size() == 0)
         return;
-    (new BenchWindow(std::move(bench), m_dialogs, m_desktop))->show();
+    // A window of its own, gone when closed, and with this one at the end.
+    auto *window = new BenchWindow(std::move(bench), m_dialogs, m_desktop, this);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
 }

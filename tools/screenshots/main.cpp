@@ -6,6 +6,7 @@
 // runs this under Xvfb.
 
 #include "answering_dialogs.h"
+#include "bench_pictures.h"
 #include "platform/qt_platform.h"
 #include "platform/qt_printer.h"
 #include "platform/qt_serial_port.h"
@@ -97,8 +98,14 @@ int main(int argc, char *argv[])
     const QCommandLineOption out(QStringLiteral("out"),
                                  QStringLiteral("Where the pictures go (default: docs)."),
                                  QStringLiteral("folder"), QStringLiteral("docs"));
-    parser.addOptions({control, out});
+    const QCommandLineOption bench(
+        QStringLiteral("bench"),
+        QStringLiteral("A transmitter of the bench's picture, as LINK:CONTROLPIPE (repeated)."),
+        QStringLiteral("transmitter"));
+    parser.addOptions({control, out, bench});
     parser.process(app);
+    if (parser.isSet(bench))
+        return takeBenchPictures(parser.values(bench), QDir(parser.value(out)));
 
     QtSerialPort port;
     AnsweringDialogs dialogs;
