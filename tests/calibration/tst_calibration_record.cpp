@@ -1,26 +1,46 @@
-// The record of calibrations as a session keeps it: a row for every store
-// tried, refused or undone, on disk as soon as it happens and before its box,
-// an "as left" row after five readings, and a row that cannot be written yet.
+// The window over calibrations and their record: a zero and a span through its
+// controls, the boxes only the window asks (number of samples, tolerance, the
+// report's form), its keys and panel, and the certificate as the customer
+// reads it.
 
 #include "golden.h"
+#include "platform/qt_printer.h"
+#include "window_fixture.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QProcess>
-#include <QRegularExpression>
-#include <QThread>
+#include <QProgressBar>
+#include <QStatusBar>
 
-#include <cstdio>
-
-using K = CalibrationKind;
+#include <cmath>
 
 namespace {
 
-// The record with its times blotted out.
-QString record(const QString &folder)
+// One poll for each concentration; the signals alternate by `step` (Rx) and
+// twice that (Tx).
+void readings(LinkedWindowFixture &f, double rx, double tx, double step, QList<double> ppm)
 {
-    QString text = QString::fromUtf8(readFile(folder + QStringLiteral("/calibrations.csv")));
-    static const QRegularExpression time(QStringLiteral("^(\\d+,[a-z ]+,)[^,]+"),
-                                         QRegularExpression::MultilineOption);
-    return text.replace(time, QStringLiteral("\\1<time>"));
+    for (qsizetype i = 0; i < ppm.size(); ++i) {
+        f.transmitter.setReading(rx + step * (i % 2), tx + 2 * step * (i % 2), ppm[i], ppm[i]);
+        f.poll();
+    }
+}
+
+void calibrate(LinkedWindowFixture &f, QAction *item, double rx, double tx, double step,
+               QList<double> ppm)
+{
+    f.w().session().NumberOfSamples = double(ppm.size());
+    item->trigger();
+    readings(f, rx, tx, step, ppm);
+}
+
+QString pdfText(const QString &pdf)
+{
+    QProcess pdftotext;
+    pdftotext.start(QStringLiteral("pdftotext"), {"-layout", pdf, "-"});
+    pdftotext.waitForFinished(10000);
+    return QString::fromUtf8(pdftotext.readAllStandardOutput());
 }
 
 } // namespace
@@ -29,128 +49,274 @@ class CalibrationRecordTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void everyStoreRefusalAndUndoHasItsRow()
+    void aZeroAndASpanThroughTheWindow()
     {
-        SessionFixture f;
-        f.run(K::Zero, {4, 6}, 20000, 30000, 2);
-        f.readings({1, 2, 3, 2, 1}, 20001, 30002); // as left
-        f.start(K::UndoZero);
-        f.ambient = {"2000", "1997", "68", "°F", "1000", "hPa", 20, 1000};
-        f.run(K::Span, {1990}, 20000, 25000);
-        f.transmitter.silence("SAVE");
-        f.run(K::Span, {1990}, 20000, 25000);
-        f.transmitter.answer("SAVE");
-        f.script("R020000", ScriptedTransmitter::frame("R020000", "ERROR"));
-        f.run(K::Zero, {0});
-        f.start(K::Span);
-        f.ambient.spanGas = QStringLiteral("none"); // refused at the end of the run
-        f.ambient.corrected = QStringLiteral("0");
+        LinkedWindowFixture f;
+        f.startLinked();
+        MainWindow &w = f.w();
+        const auto *caption = w.findChild<QLabel *>(QStringLiteral("stabilityCaption"));
+        const auto *progress = w.findChild<QProgressBar *>(QStringLiteral("runProgress"));
+        // Cancel keeps the number of samples; the next box offers it again.
+        f.fake.dialogs.inputAnswers << QString() << QStringLiteral("2 samples");
+        w.menuNumberOfSamples->trigger();
+        w.menuNumberOfSamples->trigger();
+        QCOMPARE(f.fake.dialogs.shown[1].defaultText, QStringLiteral("100"));
+        f.transmitter.setReading(20000, 30000, 3, 3);
+        w.ZeroButton->click();
+        QVERIFY(!w.ZeroButton->isEnabled() && !w.SpanButton->isEnabled());
+        QVERIFY(w.CancelButton->isEnabled() && progress->isVisibleTo(&w));
+        QCOMPARE(progress->text(), QStringLiteral("Sample 0 of 2"));
         f.poll();
-        // Read while the session still runs: a crash now would lose nothing.
-        COMPARE_GOLDEN(record(f.fake.desktop.dataFolder()).toUtf8(), "calibrations.csv");
-        QVERIFY(f.told.filter(u"calibration record").isEmpty());
-    }
-
-    void everyRowIsOnDiskBeforeItsBoxShows()
-    {
-        SessionFixture f;
-        QStringList seen; // each box's first line and the record's last row then
-        f.fake.dialogs.whileOpen = [&](const ShownBox &box) {
-            if (box.buttons != MessageButtons::Ok)
-                return; // a question before the run
-            const QStringList rows = f.record().split(u'\n', Qt::SkipEmptyParts);
-            seen << box.text.section(u'\r', 0, 0) + QStringLiteral(" | ")
-                    + rows.value(rows.size() - 1).split(u',').mid(6, 2).join(u',');
-        };
-        f.run(K::Zero, {0});
-        f.script("R020000", ScriptedTransmitter::frame("R020000", "ERROR"));
-        f.run(K::Zero, {0});
-        f.run(K::CheckZero, {0});
-        f.start(K::Span);
-        f.ambient.corrected = QStringLiteral("0"); // refused at the end of the run
+        QCOMPARE(statusLine(w), "Sampling data for Zero Calibration (Sample 1 of  2)|blue");
+        QCOMPARE(w.ppmDisplay->text() + w.ppmText->text(), QStringLiteral("sample# 1"));
+        QCOMPARE(caption->text(), QStringLiteral("Zero calibration (running)"));
         f.poll();
-        QCOMPARE(seen,
-                 QStringList({"Zero Point Set And Saved | zero,stored",
-                              "The transmitter rejected the parameters! | zero,rejected: R020000",
-                              "Accuracy check with zero gas: PASS | check zero,pass",
-                              "Span point not stored. | span,\"refused: The corrected span gas "
-                              "concentration (0 ppm) cannot be used for a span calibration. "
-                              "Check the span gas"}));
+        QVERIFY(isIdle(w) && !progress->isVisibleTo(&w));
+        QVERIFY(w.menuUndoZeroCalibration->isEnabled() && !w.menuUndoSpanCalibration->isEnabled());
+        QCOMPARE(w.statusBar()->currentMessage(),
+                 QStringLiteral("Zero point stored: T0 30000, R0 20000"));
+        QCOMPARE(caption->text(), QStringLiteral("Zero calibration: stored"));
+        QCOMPARE(w.findChild<QLabel *>(QStringLiteral("referenceMean"))->text(),
+                 QStringLiteral("20000.0"));
+
+        // The character between the span's label and its value is not part of it.
+        enterText(w, QStringLiteral("S=1900"));
+        f.transmitter.answer("SPAN", "Span = :2000");
+        f.transmitter.setReading(20000, 25000, 1903, 1903); // on the span gas
+        w.session().NumberOfSamples = 1;
+        f.forget();
+        w.SpanButton->click();
+        f.poll();
+        QVERIFY(isIdle(w) && w.menuUndoSpanCalibration->isEnabled());
+        w.menuUndoSpanCalibration->trigger();
+        COMPARE_GOLDEN(f.fake.port.written, "span_calibration.wire");
+        QCOMPARE(boxes(f.fake.dialogs),
+                 QStringList({
+                     "The transmitter parameters are for 2000 ppm.<CR>Are you ready with the "
+                     "ambient settings and with the span gas?|OK+Cancel|question|app title",
+                     "Span Point Set And Saved|OK|no icon|app title",
+                     "Undo Span Calibration? Please Confirm!|OK+Cancel|question|app title",
+                     "Span Point Set And Saved|OK|no icon|app title",
+                 }));
+        QCOMPARE(caption->text(), QStringLiteral("Span calibration: undone"));
+        QVERIFY(w.menuUndoZeroCalibration->isEnabled() && !w.menuUndoSpanCalibration->isEnabled());
+        // The session reads the gas and the ambient from the entries and the
+        // corrected label: 1900 ppm at 40 °C is 1809 ppm.
+        enterText(w, QStringLiteral("T=40"));
+        const GasAndAmbient entered = w.session().ambient();
+        QCOMPARE(QStringList({entered.spanGas, entered.corrected, entered.temperatureShown,
+                              entered.temperatureUnit, entered.pressureShown, entered.pressureUnit})
+                     .join(u' '),
+                 QString::fromUtf8("1900 1809 40 °C 1013 hPa"));
+        QCOMPARE(entered.temperatureCelsius + entered.pressureHectopascal, 40 + 1013.0);
     }
 
-    void aStoreKilledAtItsBoxIsInTheRecord()
+    void strayKeysCannotHarmARun()
     {
-        // A power cut or a crash while "Zero Point Set And Saved" stands.
-        QTemporaryDir dir;
-        QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("KESTRIN_STORE_AND_WAIT"), dir.path());
-        env.insert(QStringLiteral("TMPDIR"), dir.path()); // the child's own folders go too
-        child.setProcessEnvironment(env);
-        child.start(QCoreApplication::applicationFilePath(), {});
-        QByteArray said;
-        while (!said.contains("box up") && child.waitForReadyRead(20000))
-            said += child.readAllStandardOutput();
-        QVERIFY2(said.contains("box up: Zero Point Set And Saved"), said.constData());
-        child.kill();
-        QVERIFY(child.waitForFinished(5000));
-        QCOMPARE(child.exitStatus(), QProcess::CrashExit);
-        const QStringList rows = QString::fromUtf8(readFile(dir.filePath("calibrations.csv")))
-                                     .split(u'\n', Qt::SkipEmptyParts);
-        QCOMPARE(rows.size(), 2);
-        QVERIFY2(rows[1].startsWith(u"1,calibration,") && rows[1].contains(u",zero,stored,"),
-                 qPrintable(rows[1]));
-        QVERIFY(rows[1].contains(u",30000,20000,30000,20000,"));
+        // The run's start must not hand the focus to the span gas entry, where
+        // the next key would replace its text, nor to Cancel, where a Space
+        // would end a run of minutes. Alt+C still cancels at once.
+        LinkedWindowFixture f;
+        f.startLinked();
+        f.w().show();
+        QVERIFY(QTest::qWaitForWindowActive(&f.w()));
+        f.w().ZeroButton->setFocus();
+        QTest::keyClick(f.w().ZeroButton, Qt::Key_Space);
+        QVERIFY(f.w().session().ZeroCalibrationRunning);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("9 "));
+        QCOMPARE(f.w().SpanGasConcentration->text(), QStringLiteral("2000"));
+        QVERIFY(f.w().session().ZeroCalibrationRunning);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::AltModifier);
+        QVERIFY(isIdle(f.w()));
     }
 
-    void aRowThatCannotBeWrittenWaitsAndIsTold()
+    void theToleranceIsTheTechniciansAndKept()
     {
-        SessionFixture f;
-        writeFile(QStringLiteral("not-a-folder"), "");
-        f.fake.desktop.dataFolderPath = QDir::current().absoluteFilePath("not-a-folder/kestrin");
-        f.run(K::Zero, {0});
-        QVERIFY2(
-            f.told.last().startsWith("The calibration record could not be written to "
-                                     + QDir::toNativeSeparators(f.fake.desktop.dataFolderPath)),
-            qPrintable(f.told.last()));
-        QCOMPARE(f.messages().mid(1), QStringList("Zero Point Set And Saved"));
-        // The folder can be made again: the waiting row goes in first.
-        QVERIFY(QFile::remove(QStringLiteral("not-a-folder")));
-        f.run(K::Zero, {5});
-        const QStringList rows = record(f.fake.desktop.dataFolderPath).split(u'\n');
-        QVERIFY(rows[1].startsWith(u"1,calibration,<time>,COM1"));
-        QVERIFY(rows[1].endsWith(u",0.0,,,,,,50,"));
-        QVERIFY(rows[2].startsWith(u"2,calibration,<time>,COM1"));
-        QVERIFY(rows[2].endsWith(u",5.0,,,,,,50,"));
+        LinkedWindowFixture f;
+        f.startLinked();
+        f.fake.dialogs.inputAnswers << QStringLiteral("fifty") << QStringLiteral("100 + 2");
+        f.w().menuCalibrationTolerance->trigger();
+        QCOMPARE(f.fake.dialogs.messageTexts().last(),
+                 QStringLiteral("The tolerance must be two numbers, such as \"50 ppm + 5 %\"."));
+        f.w().menuCalibrationTolerance->trigger();
+        QCOMPARE(f.fake.dialogs.shown.last().defaultText, QStringLiteral("50 ppm + 5 %"));
+        // Another window, another day: 80 ppm on the zero gas is within 100.
+        f.window.reset();
+        f.startLinked();
+        f.fake.dialogs.inputAnswers << QString(); // Cancel keeps it
+        f.w().menuCalibrationTolerance->trigger();
+        QCOMPARE(f.fake.dialogs.shown.last().defaultText, QStringLiteral("100 ppm + 2 %"));
+        f.forget();
+        calibrate(f, f.w().menuAccuracyCheckZero, 20000, 30000, 0, QList<double>(10, 80));
+        QVERIFY(
+            f.fake.dialogs.messageTexts().last().startsWith(u"Accuracy check with zero gas: PASS"));
+    }
+
+    void theIdleVerdictTurnsToSettledAsTheGasSettles()
+    {
+        LinkedWindowFixture f;
+        f.startLinked();
+        auto *verdict = f.w().findChild<QLabel *>(QStringLiteral("settledVerdict"));
+        QStringList seen;
+        // Span gas reaching the cell with a time constant of 15 s.
+        for (int i = 0; i < 60; ++i) {
+            const double ppm = 2000 - 1600 * std::exp(-2.0 * i / 15.0) + (i % 2 ? 3 : -3);
+            f.transmitter.setReading(20000, 25000, ppm, ppm);
+            f.poll();
+            if (seen.isEmpty() || seen.last() != verdict->text())
+                seen << verdict->text();
+        }
+        QCOMPARE(seen, QStringList({"", "still changing", "settled"}));
+        const auto *mean = f.w().findChild<QLabel *>(QStringLiteral("recentMean"));
+        QVERIFY2(std::abs(mean->text().toDouble() - 2000) < 5, qPrintable(mean->text()));
+    }
+
+    void reportIsACertificateWithTheTransmittersHistory()
+    {
+        LinkedWindowFixture f;
+        QtPrinter printer(f.fake.dialogs, f.fake.clock);
+        writeFile(QStringLiteral("kestrin.ini"), "COM1:9600,N,8,1");
+        // What the last report kept, and a record that has seen this
+        // transmitter before: a zero and a span under an earlier certificate.
+        writeFile(QStringLiteral("preferences.conf"),
+                  "[report]\nlaboratory=Gaslab Nord\ntechnician=A. Bauer\n"
+                  "lastCertificate=KC-2026-0041\nintervalMonths=6\nzeroGas=\"N2 5.0, lot 4711\"\n");
+        const QString record = f.fake.desktop.dataFolder() + QStringLiteral("/calibrations.csv");
+        QVERIFY(QDir().mkpath(f.fake.desktop.dataFolder()));
+        QVERIFY(QFile::copy(QStringLiteral(GOLDEN_DIR "/earlier_calibrations.csv"), record));
+        f.window = std::make_unique<MainWindow>(
+            Platform {f.fake.port, f.fake.dialogs, f.fake.desktop, f.fake.clock, printer});
+        f.transmitter.answer("VER", "STD0420A");
+        MainWindow &w = f.w();
+        // No report before a check or calibration, nor during one.
+        w.menuCalibrationReport->trigger();
+        // As found on the span gas, then both points calibrated.
+        w.session().NumberOfSamples = 5;
+        w.menuAccuracyCheckSpan->trigger();
+        readings(f, 20000, 25000, 1, {2093, 2095});
+        w.menuCalibrationReport->trigger();
+        QCOMPARE(f.fake.dialogs.messageTexts().value(0),
+                 "No check or calibration has been recorded in this session.");
+        QCOMPARE(f.fake.dialogs.messageTexts().last(), "Not possible during calibration!");
+        readings(f, 20000, 25000, 1, {2092, 2094, 2093});
+        w.session().NumberOfSamples = 10;
+        w.ZeroButton->click();
+        readings(f, 20000, 30000, 2, {30, 22, 17, 13, 11, 9, 8, 7, 7, 6});
+        readings(f, 20001, 30002, 0, {1, 0, 1, 0, 0}); // as left
+        w.SpanButton->click();
+        readings(f, 20000, 25000, 5, {2150, 2120, 2100, 2090, 2080, 2075, 2070, 2068, 2066, 2081});
+        readings(f, 20000, 25005, 0, {2003, 2001, 1999, 2002, 2000});
+
+        // The type and serial number typed for the parameter sheet are
+        // offered; a Cancel prints nothing, and a form that cannot make a
+        // report is shown again as typed.
+        QTemporaryDir pdfFolder;
+        const QString pdf = qEnvironmentVariable("KESTRIN_REPORT_PDF", pdfFolder.filePath("r.pdf"));
+        w.session().TransmitterTypeAndSerial = QStringLiteral("K-33 ICB / 0712345");
+        using Typed = QMap<QString, QString>;
+        const QString months = QStringLiteral("Next calibration in (months)");
+        f.fake.dialogs.formAnswers << std::nullopt << Typed {{months, "0"}}
+                                   << Typed {{months, "6"},
+                                             {"Span gas cylinder or lot", "cylinder CY-0815"},
+                                             {"Span gas uncertainty (% or ppm)", "2 %"}};
+        f.fake.dialogs.saveAnswers << pdf;
+        f.forget();
+        w.menuCalibrationReport->trigger();
+        w.menuCalibrationReport->trigger();
+        QCOMPARE(f.transmitter.commands, QList<QByteArray>({"VER"}));
+        QCOMPARE(f.fake.dialogs.shown.size(), 6);
+        QCOMPARE(f.fake.dialogs.shown[0].defaultText,
+                 "Company or laboratory=Gaslab Nord\nTechnician=A. Bauer\n"
+                 "Certificate number=KC-2026-0042\nTransmitter type=K-33 ICB\n"
+                 "Serial number=0712345\nZero gas (kind, lot)=N2 5.0, lot 4711\n"
+                 "Zero gas uncertainty (ppm)=\nSpan gas cylinder or lot=\n"
+                 "Span gas certified (ppm)=2000\n"
+                 "Span gas uncertainty (% or ppm)=\nNext calibration in (months)=6");
+        QVERIFY(f.fake.dialogs.shown[3].defaultText.endsWith(u"(months)=0"));
+        QVERIFY(f.fake.dialogs.shown[4].defaultText.endsWith(u"/K-33_ICB-0712345-2026-12-06.pdf"));
+        QCOMPARE(f.fake.dialogs.messageTexts(),
+                 QStringList({"The next calibration is due in 1 to 120 months.",
+                              "The calibration report has been saved in\r" + pdf}));
+
+        // Among the lines, the zero stored although its gas was still
+        // flushing the cell.
+        const QString layout = pdfText(pdf);
+        QCOMPARE(layout.count(u'\f'), 1); // one page
+        QStringList lines;
+        for (const QString &line : layout.split(u'\n'))
+            lines << line.simplified();
+        const QString expected = QString::fromUtf8(readFile(GOLDEN_DIR "/certificate_lines.txt"));
+        for (const QString &line : expected.split(u'\n', Qt::SkipEmptyParts))
+            QVERIFY2(lines.contains(line), qPrintable(line));
+        // Both plots' concentration axes have their ticks: 0 to 40 ppm at
+        // the zero, 1950 to 2200 ppm at the span.
+        const qsizetype plots = lines.indexOf("Zero point: ppm against seconds of the run Span "
+                                              "point: ppm against seconds of the run");
+        QStringList ticks = lines.mid(plots + 2, lines.indexOf("seconds seconds") - plots - 3)
+                                .join(u' ')
+                                .split(u' ', Qt::SkipEmptyParts);
+        std::sort(ticks.begin(), ticks.end(),
+                  [](const QString &a, const QString &b) { return a.toInt() < b.toInt(); });
+        QCOMPARE(ticks.join(u' '), "0 10 20 30 40 1950 2000 2050 2100 2150 2200");
+
+        // The certificate is in the record, naming the session's two events;
+        // the next report offers the next number.
+        const QByteArray rows = readFile(record);
+        QVERIFY2(rows.endsWith(",certificate,KC-2026-0042,,,,,,,,,,,,,,,,,,,,,,,,,,,,"
+                               "type=K-33 ICB; serial=0712345; events=4 5 6\n"),
+                 rows.constData());
+        // A file that cannot be made is a failure, not a certificate.
+        const QString nowhere = pdfFolder.filePath("no/r.pdf");
+        f.fake.dialogs.saveAnswers << nowhere;
+        w.menuCalibrationReport->trigger();
+        QCOMPARE(f.fake.dialogs.messageTexts().last(),
+                 "The file " + nowhere + " could not be written.");
+        QVERIFY(f.fake.dialogs.shown[6].defaultText.contains(u"Certificate number=KC-2026-0043"));
+        QCOMPARE(readFile(record), rows);
+    }
+
+    void aFullReportStaysOnOnePage()
+    {
+        // The most the report shows: the latest ten results, each with every
+        // doubt a run can have, three runs a plot, eight of nine earlier results.
+        RunJudgement doubtful;
+        doubtful.asFoundPpm = doubtful.differencePpm = 131;
+        doubtful.settledness.trendQuestioned = doubtful.settledness.stepQuestioned = true;
+        doubtful.settledness.trend = Estimate {-35, 2};
+        doubtful.weakSignalReadings = 3;
+        QList<CalibrationEvent> session(12);
+        for (int i = 0; i < 12; ++i) {
+            session[i].kind = i % 2 ? CalibrationKind::CheckZero : CalibrationKind::Zero;
+            session[i].check = CheckOutcome::NotSettled;
+            session[i].time = QDateTime(QDate(2026, 12, 6), QTime(9, i));
+            session[i].judgement = doubtful;
+            session[i].result.warning = QStringLiteral("still falling");
+            for (int s = 0; s < 100; ++s)
+                session[i].trace.add(2 * s, 160 - s * 0.6);
+        }
+        ReportFacts facts;
+        facts.answers.intervalMonths = QStringLiteral("12");
+        for (int i = 1; i <= 9; ++i)
+            facts.history << HistoryEntry {QDateTime(QDate(2017 + i, 3, 1), QTime(8, 0)),
+                                           "KC-0",
+                                           "check span",
+                                           "2000",
+                                           "2031.0",
+                                           "2031.0"};
+        FakeDialogs dialogs;
+        FakeClock clock;
+        QtPrinter printer(dialogs, clock);
+        QTemporaryDir folder;
+        dialogs.saveAnswers << folder.filePath("full.pdf");
+        printer.printReport(*calibrationReport(session, facts));
+        const QString layout = pdfText(folder.filePath("full.pdf"));
+        QCOMPARE(layout.count(u'\f'), 1);
+        QCOMPARE(layout.count(u"NOT SETTLED"), 5);
+        QVERIFY(layout.contains(u"2 earlier result(s) of this session are in the calibration"));
+        QVERIFY(layout.contains(u"The latest 8 of 9; the rest are in the calibration record."));
+        QVERIFY(layout.contains(u"Reviewer (signature)"));
     }
 };
 
-// The child of aStoreKilledAtItsBoxIsInTheRecord: a zero run that stops at
-// its end-of-run box and says so, to be killed there.
-static int storeAndWaitAtTheBox(const QString &dataFolder)
-{
-    SessionFixture f;
-    f.fake.desktop.dataFolderPath = dataFolder;
-    f.fake.dialogs.whileOpen = [](const ShownBox &box) {
-        if (box.buttons != MessageButtons::Ok)
-            return;
-        std::printf("box up: %s\n", qPrintable(box.text));
-        std::fflush(stdout);
-        for (;;)
-            QThread::sleep(1);
-    };
-    f.run(K::Zero, {0});
-    return 1; // not reached
-}
-
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv);
-    const QString child = qEnvironmentVariable("KESTRIN_STORE_AND_WAIT");
-    if (!child.isEmpty())
-        return storeAndWaitAtTheBox(child);
-    CalibrationRecordTest test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(CalibrationRecordTest)
 #include "tst_calibration_record.moc"
