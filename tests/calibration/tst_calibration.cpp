@@ -5,12 +5,9 @@
 #include "calibration/span_point.h"
 #include "golden.h"
 
-#include <QProcess>
 #include <QRegularExpression>
-#include <QThread>
 
 #include <cmath>
-#include <cstdio>
 
 using K = CalibrationKind;
 
@@ -50,33 +47,10 @@ private slots:
         QCOMPARE(f.s.NewT0, QStringLiteral("12346"));
 
         COMPARE_GOLDEN(f.fake.port.written, "zero_calibration.wire");
-        QCOMPARE(f.seen,
-                 QStringList({
-                     "T0|Com Port is Open|black|normal",
-                     "R0|Com Port is Open|black|normal",
-                     "X|Wait...|black|normal",
-                     "X|Sampling data for Zero Calibration (Sample 1 of  2)|blue|normal",
-                     "T012346|Sampling data for Zero Calibration (Sample 2 of  2)|blue|normal",
-                     "R023456|Sampling data for Zero Calibration (Sample 2 of  2)|blue|normal",
-                     "SAVE|Saving Parameters|black|busy",
-                     "NOTEST|Saving OK|blue|busy",
-                     "T030000|Saving OK|blue|normal",
-                     "R020000|Saving OK|blue|normal",
-                     "SAVE|Saving Parameters|black|busy",
-                     "NOTEST|Saving OK|blue|busy",
-                     "NOTEST|Saving OK|blue|normal",
-                 }));
-        QCOMPARE(boxes(f.fake.dialogs),
-                 QStringList({
-                     "Are you ready with the zero gas?|OK+Cancel|question|app title",
-                     "Zero Point Set And Saved|OK|no icon|app title",
-                     "Undo Zero Calibration? Please Confirm!|OK+Cancel|question|app title",
-                     "Zero Point Set And Saved|OK|no icon|app title",
-                 }));
-        QCOMPARE(f.told,
-                 QStringList({"stored||Zero point stored: T0 12346, R0 23456",
-                              "undone|Zero calibration|Zero point restored: T0 30000, R0 "
-                              "20000"}));
+        // The status line and the pointer as each command went out, the boxes
+        // and what the views were told.
+        COMPARE_GOLDEN((f.seen + boxes(f.fake.dialogs) + f.told).join(u'\n').toUtf8() + '\n',
+                       "zero_calibration.seen");
         QVERIFY(!f.fake.desktop.busy);
         QCOMPARE(f.fake.desktop.beeps, 0);
     }
@@ -107,22 +81,6 @@ private slots:
         QCOMPARE(f.s.SampleCount, 4);
         QCOMPARE(f.s.RxMean, (1000 + 502 + 1504 + 1504) / 4.0);
         QVERIFY(f.fake.port.written.endsWith("X\rT030013\rR01128\rSAVE\rNOTEST\r"));
-    }
-
-    void cancelEndsTheRunWithNothingWrittenAndSaysSoAtOnce()
-    {
-        SessionFixture f;
-        f.s.NumberOfSamples = 3;
-        f.start(K::Zero);
-        f.poll();
-        const QString sampling = f.s.status().text;
-        f.s.returnToIdle();
-        // The status line keeps its text until the next poll.
-        QCOMPARE(f.s.status().text, sampling);
-        QCOMPARE(f.told, QStringList("cancelled||Zero calibration cancelled: nothing written"));
-        f.poll(3);
-        QCOMPARE(f.fake.port.written, "T0\rR0\r" + QByteArray("X\r").repeated(4));
-        QVERIFY(!f.s.undoZeroAvailable());
     }
 
     // A run the judgement doubts asks before anything is written.
@@ -427,31 +385,6 @@ private slots:
                               "Check the span gas"}));
     }
 
-    void aStoreKilledAtItsBoxIsInTheRecord()
-    {
-        // A power cut or a crash while "Zero Point Set And Saved" stands.
-        QTemporaryDir dir;
-        QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("KESTRIN_STORE_AND_WAIT"), dir.path());
-        env.insert(QStringLiteral("TMPDIR"), dir.path()); // the child's own folders go too
-        child.setProcessEnvironment(env);
-        child.start(QCoreApplication::applicationFilePath(), {});
-        QByteArray said;
-        while (!said.contains("box up") && child.waitForReadyRead(20000))
-            said += child.readAllStandardOutput();
-        QVERIFY2(said.contains("box up: Zero Point Set And Saved"), said.constData());
-        child.kill();
-        QVERIFY(child.waitForFinished(5000));
-        QCOMPARE(child.exitStatus(), QProcess::CrashExit);
-        const QStringList rows = QString::fromUtf8(readFile(dir.filePath("calibrations.csv")))
-                                     .split(u'\n', Qt::SkipEmptyParts);
-        QCOMPARE(rows.size(), 2);
-        QVERIFY2(rows[1].startsWith(u"1,calibration,") && rows[1].contains(u",zero,stored,"),
-                 qPrintable(rows[1]));
-        QVERIFY(rows[1].contains(u",30000,20000,30000,20000,"));
-    }
-
     void aRowThatCannotBeWrittenWaitsAndIsTold()
     {
         SessionFixture f;
@@ -494,32 +427,5 @@ private slots:
     }
 };
 
-// The child of aStoreKilledAtItsBoxIsInTheRecord: a zero run that stops at
-// its end-of-run box and says so, to be killed there.
-static int storeAndWaitAtTheBox(const QString &dataFolder)
-{
-    SessionFixture f;
-    f.fake.desktop.dataFolderPath = dataFolder;
-    f.fake.dialogs.whileOpen = [](const ShownBox &box) {
-        if (box.buttons != MessageButtons::Ok)
-            return;
-        std::printf("box up: %s\n", qPrintable(box.text));
-        std::fflush(stdout);
-        for (;;)
-            QThread::sleep(1);
-    };
-    f.run(K::Zero, {0});
-    return 1; // not reached
-}
-
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv);
-    const QString child = qEnvironmentVariable("KESTRIN_STORE_AND_WAIT");
-    if (!child.isEmpty())
-        return storeAndWaitAtTheBox(child);
-    CalibrationTest test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(CalibrationTest)
 #include "tst_calibration.moc"

@@ -17,24 +17,6 @@
 
 namespace {
 
-// One poll for each concentration; the signals alternate by `step` (Rx) and
-// twice that (Tx).
-void readings(LinkedWindowFixture &f, double rx, double tx, double step, QList<double> ppm)
-{
-    for (qsizetype i = 0; i < ppm.size(); ++i) {
-        f.transmitter.setReading(rx + step * (i % 2), tx + 2 * step * (i % 2), ppm[i], ppm[i]);
-        f.poll();
-    }
-}
-
-void calibrate(LinkedWindowFixture &f, QAction *item, double rx, double tx, double step,
-               QList<double> ppm)
-{
-    f.w().session().NumberOfSamples = double(ppm.size());
-    item->trigger();
-    readings(f, rx, tx, step, ppm);
-}
-
 QString pdfText(const QString &pdf)
 {
     QProcess pdftotext;
@@ -147,7 +129,9 @@ private slots:
         f.w().menuCalibrationTolerance->trigger();
         QCOMPARE(f.fake.dialogs.shown.last().defaultText, QStringLiteral("100 ppm + 2 %"));
         f.forget();
-        calibrate(f, f.w().menuAccuracyCheckZero, 20000, 30000, 0, QList<double>(10, 80));
+        f.w().session().NumberOfSamples = 10;
+        f.w().menuAccuracyCheckZero->trigger();
+        f.readings(QList<double>(10, 80));
         QVERIFY(
             f.fake.dialogs.messageTexts().last().startsWith(u"Accuracy check with zero gas: PASS"));
     }
@@ -193,19 +177,19 @@ private slots:
         // As found on the span gas, then both points calibrated.
         w.session().NumberOfSamples = 5;
         w.menuAccuracyCheckSpan->trigger();
-        readings(f, 20000, 25000, 1, {2093, 2095});
+        f.readings({2093, 2095}, 20000, 25000, 1);
         w.menuCalibrationReport->trigger();
         QCOMPARE(f.fake.dialogs.messageTexts().value(0),
                  "No check or calibration has been recorded in this session.");
         QCOMPARE(f.fake.dialogs.messageTexts().last(), "Not possible during calibration!");
-        readings(f, 20000, 25000, 1, {2092, 2094, 2093});
+        f.readings({2092, 2094, 2093}, 20000, 25000, 1);
         w.session().NumberOfSamples = 10;
         w.ZeroButton->click();
-        readings(f, 20000, 30000, 2, {30, 22, 17, 13, 11, 9, 8, 7, 7, 6});
-        readings(f, 20001, 30002, 0, {1, 0, 1, 0, 0}); // as left
+        f.readings({30, 22, 17, 13, 11, 9, 8, 7, 7, 6}, 20000, 30000, 2);
+        f.readings({1, 0, 1, 0, 0}, 20001, 30002, 0); // as left
         w.SpanButton->click();
-        readings(f, 20000, 25000, 5, {2150, 2120, 2100, 2090, 2080, 2075, 2070, 2068, 2066, 2081});
-        readings(f, 20000, 25005, 0, {2003, 2001, 1999, 2002, 2000});
+        f.readings({2150, 2120, 2100, 2090, 2080, 2075, 2070, 2068, 2066, 2081}, 20000, 25000, 5);
+        f.readings({2003, 2001, 1999, 2002, 2000}, 20000, 25005, 0);
 
         // The type and serial number typed for the parameter sheet are
         // offered; a Cancel prints nothing, and a form that cannot make a

@@ -205,7 +205,7 @@ private slots:
         f.transmitter.queue("X", {{reply.left(10), reply.mid(10)}, 5});
         f.transmitter.queue("X", {{"X\r\n\x1b>"}, 600}); // late: shown when it came
         f.startLinked();
-        f.polls(2);
+        f.poll(2);
         f.fake.clock.advance(1234);
         f.w().menuCom[2]->trigger();
         const auto *monitor = f.w().findChild<LineMonitor *>(QStringLiteral("lineMonitor"));

@@ -50,11 +50,11 @@ private slots:
         const auto *trend = f.w().findChild<TrendView *>();
         QVERIFY(!trend->drawsRelayLevels());
         f.transmitter.setReading(20000, 30000, 111, 455);
-        f.polls(3);
+        f.poll(3);
         QCOMPARE(trend->readings().at(0).ppm, 455.0); // the averaged concentration
         f.w().session().NumberOfSamples = 2;
         f.w().ZeroButton->click();
-        f.polls(4);
+        f.poll(4);
         QCOMPARE(trend->drawnReadings(), 7);
         QCOMPARE(trend->drawnSamples(), 2);
         // The relay levels are drawn once the transmitter has named them.
@@ -62,7 +62,7 @@ private slots:
         f.w().menuRelayTriggerPoint->trigger();
         QVERIFY(trend->drawsRelayLevels());
         // A long run of polls keeps the last hour and draws the last ten minutes.
-        f.polls(3000);
+        f.poll(3000);
         QCOMPARE(trend->readings().size(), 1796u);
         QCOMPARE(trend->drawnReadings(), 300);
     }
@@ -74,7 +74,7 @@ private slots:
         const auto *trend = f.w().findChild<TrendView *>();
         const auto readings = [&](int count) {
             f.transmitter.setReading(20000, 30000, 400, 400);
-            f.polls(count);
+            f.poll(count);
         };
         readings(3);
         f.transmitter.silence("X"); // a poll without a reply
@@ -84,7 +84,7 @@ private slots:
         f.poll();
         readings(1); // and one reading alone between them
         f.transmitter.answer("X", "  1234 5678");
-        f.polls(2);
+        f.poll(2);
         readings(2);
         // The adapter pulled and back within a second; the next poll reads.
         f.fake.clock.advance(500);

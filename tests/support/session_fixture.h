@@ -51,15 +51,10 @@ inline QString writeParameterFile(const QByteArray &content,
 
 inline QString colourName(StatusColour colour)
 {
-    switch (colour) {
-    case StatusColour::Black:
-        return QStringLiteral("black");
-    case StatusColour::Red:
-        return QStringLiteral("red");
-    case StatusColour::Blue:
-        return QStringLiteral("blue");
-    }
-    return QString::number(int(colour));
+    return colour == StatusColour::Black ? QStringLiteral("black")
+        : colour == StatusColour::Red    ? QStringLiteral("red")
+        : colour == StatusColour::Blue   ? QStringLiteral("blue")
+                                         : QString::number(int(colour));
 }
 
 // The message boxes as "text|buttons|icon|title", the way a failing
@@ -82,38 +77,14 @@ inline QStringList boxes(const FakeDialogs &dialogs)
     return out;
 }
 
-// A session on COM1 as the window starts it from its settings file, with the
-// reading poll running and a scripted transmitter on the line; the gas and
-// ambient are the window's at start-up: 2000 ppm at 25 °C and 1013 hPa.
-struct SessionFixture {
+// A fresh current directory, the fake platform, and a scripted transmitter on
+// its port; what a session or a window on it did is kept until forgotten.
+struct LineFixture {
     TemporaryCurrentDir dir;
     FakePlatform fake;
     ScriptedTransmitter transmitter {fake.port, fake.clock};
-    GasAndAmbient ambient {"2000", "2000", "25.0", "°C", "1013", "hPa"};
-    TransmitterSession s {fake.platform()};
-    QStringList seen; // "command|status text|colour|pointer" as each command arrived
-    QStringList told; // what the views are told: each outcome and notice
 
-    SessionFixture()
-    {
-        s.setAmbient([this] { return ambient; });
-        transmitter.onCommand = [this](const QByteArray &command) {
-            seen << QStringList {QString::fromLatin1(command), s.status().text,
-                                 colourName(s.status().colour),
-                                 fake.desktop.busy ? "busy" : "normal"}
-                        .join(u'|');
-        };
-        QObject::connect(&s, &TransmitterSession::outcome, [this](const SessionOutcome &o) {
-            told << QStringList {o.how, o.run, o.message}.join(u'|');
-        });
-        QObject::connect(&s, &TransmitterSession::notice, [this](const QString &t) { told << t; });
-        s.openPort(1, Transmitter::EndOfText);
-        s.setStatus(QStringLiteral("Com Port is Open"), StatusColour::Black);
-        s.Timer1->start();
-        forget();
-    }
-
-    // Forgets what has been written, sent, shown, beeped and told so far.
+    // Forgets what has been written, sent, shown and beeped so far.
     void forget()
     {
         fake.port.written.clear();
@@ -122,8 +93,6 @@ struct SessionFixture {
         fake.dialogs.shown.clear();
         fake.desktop.beeps = 0;
         fake.desktop.pointerChanges.clear();
-        seen.clear();
-        told.clear();
     }
     // The reply to one command from now on; an empty reply is silence.
     void script(const QByteArray &command, const QByteArray &reply)
@@ -140,23 +109,6 @@ struct SessionFixture {
         for (int i = 0; i < count; ++i)
             fake.clock.advance(2000);
     }
-
-    // What the technician starts: a calibration, a check or an undo.
-    void start(CalibrationKind kind)
-    {
-        switch (kind) {
-        case CalibrationKind::Zero:
-            return s.startZeroCalibration();
-        case CalibrationKind::Span:
-            return s.startSpanCalibration();
-        case CalibrationKind::UndoZero:
-            return s.undoZeroCalibration();
-        case CalibrationKind::UndoSpan:
-            return s.undoSpanCalibration();
-        default:
-            return s.startCheck(kind);
-        }
-    }
     // One poll for each concentration; the signals alternate by `step` (Rx)
     // and twice that (Tx).
     void readings(const QList<double> &ppm, double rx = 20000, double tx = 30000, double step = 0)
@@ -165,6 +117,55 @@ struct SessionFixture {
             transmitter.setReading(rx + step * (i % 2), tx + 2 * step * (i % 2), ppm[i], ppm[i]);
             poll();
         }
+    }
+    QStringList messages() const { return fake.dialogs.messageTexts(); }
+    QString record() const
+    {
+        return QString::fromUtf8(readFile(fake.desktop.dataFolder() + "/calibrations.csv"));
+    }
+};
+
+// A session on COM1 as the window starts it from its settings file, with the
+// reading poll running; the gas and ambient are the window's at start-up:
+// 2000 ppm at 25 °C and 1013 hPa.
+struct SessionFixture : LineFixture {
+    GasAndAmbient ambient {"2000", "2000", "25.0", "°C", "1013", "hPa"};
+    TransmitterSession s {fake.platform()};
+    QStringList seen; // "command|status text|colour|pointer" as each command arrived
+    QStringList told; // what the views are told: each outcome and notice
+
+    SessionFixture()
+    {
+        s.setAmbient([this] { return ambient; });
+        transmitter.onCommand = [this](const QByteArray &command) {
+            seen << QStringList {QString::fromLatin1(command), status(),
+                                 fake.desktop.busy ? "busy" : "normal"}
+                        .join(u'|');
+        };
+        QObject::connect(&s, &TransmitterSession::outcome, [this](const SessionOutcome &o) {
+            told << QStringList {o.how, o.run, o.message}.join(u'|');
+        });
+        QObject::connect(&s, &TransmitterSession::notice, [this](const QString &t) { told << t; });
+        s.openPort(1, Transmitter::EndOfText);
+        s.setStatus(QStringLiteral("Com Port is Open"), StatusColour::Black);
+        s.Timer1->start();
+        forget();
+    }
+    void forget()
+    {
+        LineFixture::forget();
+        seen.clear();
+        told.clear();
+    }
+    // What the technician starts: a calibration, a check or an undo.
+    void start(CalibrationKind kind)
+    {
+        using K = CalibrationKind;
+        kind == K::Zero           ? s.startZeroCalibration()
+            : kind == K::Span     ? s.startSpanCalibration()
+            : kind == K::UndoZero ? s.undoZeroCalibration()
+            : kind == K::UndoSpan ? s.undoSpanCalibration()
+                                  : s.startCheck(kind);
     }
     // A run with one sample for each concentration.
     void run(CalibrationKind kind, const QList<double> &ppm, double rx = 20000, double tx = 30000,
@@ -175,10 +176,5 @@ struct SessionFixture {
         start(kind);
         readings(ppm, rx, tx, step);
     }
-    QStringList messages() const { return fake.dialogs.messageTexts(); }
     QString status() const { return s.status().text + u'|' + colourName(s.status().colour); }
-    QString record() const
-    {
-        return QString::fromUtf8(readFile(fake.desktop.dataFolder() + "/calibrations.csv"));
-    }
 };

@@ -18,7 +18,6 @@ inline QString statusLine(const MainWindow &w)
 }
 
 // A fake platform, a fresh current directory and a window started on them.
-// `prepare` runs before the window starts (write a settings file, hold a port).
 struct WindowFixture {
     TemporaryCurrentDir dir;
     FakePlatform fake;
@@ -30,41 +29,16 @@ struct WindowFixture {
 
 // A window started with COM1 open (from its settings file) and a scripted
 // transmitter on the line; what start-up wrote is forgotten.
-struct LinkedWindowFixture : WindowFixture {
-    ScriptedTransmitter transmitter {fake.port, fake.clock};
+struct LinkedWindowFixture : LineFixture {
+    std::unique_ptr<MainWindow> window;
 
     void startLinked()
     {
         writeFile(QStringLiteral("kestrin.ini"), "COM1:9600,N,8,1");
-        start();
+        window = std::make_unique<MainWindow>(fake.platform());
         forget();
     }
-    // Forgets what has been written, sent, shown and beeped so far.
-    void forget()
-    {
-        fake.port.written.clear();
-        fake.port.writes.clear();
-        transmitter.commands.clear();
-        fake.dialogs.shown.clear();
-        fake.desktop.beeps = 0;
-        fake.desktop.pointerChanges.clear();
-    }
-    // The reply to one command from now on; an empty reply is silence.
-    void script(const QByteArray &command, const QByteArray &reply)
-    {
-        if (reply.isEmpty())
-            transmitter.silence(command);
-        else
-            transmitter.answerRaw(command, {{reply}});
-    }
-    // The next reading poll: the polling timer runs 2000 ms after the end of
-    // the previous exchange, which is where the clock stands.
-    void poll() { fake.clock.advance(2000); }
-    void polls(int count)
-    {
-        for (int i = 0; i < count; ++i)
-            poll();
-    }
+    MainWindow &w() { return *window; }
 };
 
 // No run under way, and the buttons as they are between runs.
