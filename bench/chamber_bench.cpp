@@ -15,6 +15,7 @@
 #include "fake_platform.h"
 #include "platform/qt_platform.h"
 #include "platform/qt_serial_port.h"
+#include "real_time.h"
 #include "simulator_process.h"
 #include "window_fixture.h"
 
@@ -35,14 +36,6 @@ namespace {
 
 using SteadyClock = std::chrono::steady_clock;
 
-double processorSeconds()
-{
-    rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-        + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
 // Resident set size in kB, from the kernel's own account.
 long residentKilobytes()
 {
@@ -53,13 +46,6 @@ long residentKilobytes()
         if (line.startsWith("VmRSS:"))
             return line.mid(6).trimmed().split(' ').value(0).toLong();
     return 0;
-}
-
-void runFor(int milliseconds)
-{
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
 }
 
 // Runs the event loop until `done` or `limit` milliseconds; the seconds it took.

@@ -14,6 +14,7 @@
 
 #include "pty_link.h"
 #include "real_port_window.h"
+#include "real_time.h"
 #include "simulator_process.h"
 #include "window_fixture.h"
 
@@ -34,28 +35,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-double processorSeconds()
-{
-    rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-        + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-void runFor(int milliseconds)
-{
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-double percentile(std::vector<double> values, double p)
-{
-    std::sort(values.begin(), values.end());
-    const size_t index = std::min(values.size() - 1, size_t(p * double(values.size() - 1) + 0.5));
-    return values[index];
-}
 
 int processorUse(int seconds)
 {
@@ -253,8 +232,8 @@ int download(int lines)
 {
     TemporaryCurrentDir dir;
     SimulatorProcess sim(QStringLiteral(TRANSMITTER_SIM));
-    if (!sim.start({QStringLiteral("--calibrated"), QStringLiteral("--baud"),
-                    QStringLiteral("9600")})) {
+    if (!sim.start(
+            {QStringLiteral("--calibrated"), QStringLiteral("--baud"), QStringLiteral("9600")})) {
         std::fprintf(stderr, "the simulator did not start\n");
         return 1;
     }

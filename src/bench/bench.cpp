@@ -1,9 +1,8 @@
 #include "bench.h"
 
-#include "ambient/corrected_concentration.h"
 #include "bench/row_dialogs.h"
+#include "calibration/accuracy_check.h"
 #include "calibration/calibration_report.h"
-#include "calibration/span_point.h"
 #include "link/command_set.h"
 #include "platform/printer.h"
 #include "platform/serial_port.h"
@@ -283,26 +282,15 @@ void Bench::startCheck(CalibrationKind kind)
 {
     if (refusedWhileRunning())
         return;
-    const bool zero = kind == CalibrationKind::CheckZero;
     const QString corrected = m_ambient ? m_ambient().corrected : QString();
-    if (!zero && !usableConcentration(correctedConcentrationFromText(corrected).value_or(0))) {
-        m_boxes.report(QStringLiteral("The corrected span gas concentration (%1 ppm) cannot be "
-                                      "used for an accuracy check. Check the span gas, "
-                                      "temperature and pressure entries.")
-                           .arg(corrected));
+    if (const QString problem = checkGasProblem(kind, corrected); !problem.isEmpty()) {
+        m_boxes.report(problem);
         return;
     }
-    if (!includeOpenRows())
+    if (!includeOpenRows()
+        || !m_boxes.confirm(checkQuestion(kind, corrected, true), MessageIcon::Question))
         return;
-    const QString gas = zero ? QStringLiteral("the zero gas")
-                             : QStringLiteral("the span gas of %1 ppm").arg(corrected);
-    if (!m_boxes.confirm(QStringLiteral("Accuracy check: the transmitters' readings are compared "
-                                        "with %1; nothing is written into them.\r"
-                                        "Are you ready with %1?")
-                             .arg(gas),
-                         MessageIcon::Question))
-        return;
-    begin(zero ? Operation::CheckZero : Operation::CheckSpan);
+    begin(kind == CalibrationKind::CheckZero ? Operation::CheckZero : Operation::CheckSpan);
     for (BenchRow &row : m_rows) {
         if (!row.included)
             continue;

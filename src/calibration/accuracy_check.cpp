@@ -1,5 +1,7 @@
 #include "accuracy_check.h"
 
+#include "ambient/corrected_concentration.h"
+#include "calibration/span_point.h"
 #include "shell/number_format.h"
 
 #include <cmath>
@@ -38,13 +40,14 @@ QStringList checkReportLines(CalibrationKind kind, const RunJudgement &judgement
           << QString();
     lines << QStringLiteral("As found: %1 ppm").arg(formatFixed(judgement.asFoundPpm, 1))
           << QStringLiteral("Applied gas: %1 ppm").arg(formatFixed(judgement.appliedPpm, 0));
-    QString difference = QStringLiteral("Difference: %1 ppm")
-                             .arg(signedFigure(judgement.differencePpm, 1));
+    QString difference
+        = QStringLiteral("Difference: %1 ppm").arg(signedFigure(judgement.differencePpm, 1));
     if (!zero && judgement.appliedPpm > 0)
         difference += QStringLiteral(" (%1 %)").arg(
             signedFigure(100 * judgement.differencePpm / judgement.appliedPpm, 1));
     lines << difference;
-    QString limit = QStringLiteral("Tolerance: ±%1 ppm").arg(formatFixed(judgement.tolerancePpm, 0));
+    QString limit
+        = QStringLiteral("Tolerance: ±%1 ppm").arg(formatFixed(judgement.tolerancePpm, 0));
     if (!zero)
         limit += QStringLiteral(" (%1 ppm + %2 %)")
                      .arg(plainDecimalText(tolerance.ppm), plainDecimalText(tolerance.percent));
@@ -61,4 +64,27 @@ QStringList checkReportLines(CalibrationKind kind, const RunJudgement &judgement
     if (outcome == CheckOutcome::NotSettled)
         lines << QString() << QStringLiteral("Repeat the check once the gas has settled.");
     return lines;
+}
+
+QString checkGasProblem(CalibrationKind kind, const QString &corrected)
+{
+    if (kind == CalibrationKind::CheckZero
+        || usableConcentration(correctedConcentrationFromText(corrected).value_or(0)))
+        return {};
+    return QStringLiteral("The corrected span gas concentration (%1 ppm) cannot be used for an "
+                          "accuracy check. Check the span gas, temperature and pressure entries.")
+        .arg(corrected);
+}
+
+QString checkQuestion(CalibrationKind kind, const QString &corrected, bool several)
+{
+    const QString gas = kind == CalibrationKind::CheckZero
+        ? QStringLiteral("the zero gas")
+        : QStringLiteral("the span gas of %1 ppm").arg(corrected);
+    return (several ? QStringLiteral("Accuracy check: the transmitters' readings are compared "
+                                     "with %1; nothing is written into them.\r")
+                    : QStringLiteral("Accuracy check: the transmitter's readings are compared "
+                                     "with %1; nothing is written into the transmitter.\r"))
+               .arg(gas)
+        + QStringLiteral("Are you ready with %1?").arg(gas);
 }

@@ -17,3 +17,10 @@ CheckOutcome checkOutcome(const RunJudgement &judgement);
 // had not settled or the signal was weak, the judgement's words.
 QStringList checkReportLines(CalibrationKind kind, const RunJudgement &judgement,
                              const Tolerance &tolerance);
+
+// Why a check cannot start on `corrected` (the span gas's corrected
+// concentration as shown); empty when it can. A zero check always can.
+QString checkGasProblem(CalibrationKind kind, const QString &corrected);
+
+// The question before a check, for one transmitter or for several.
+QString checkQuestion(CalibrationKind kind, const QString &corrected, bool several);

@@ -6,7 +6,6 @@
 
 #include "ambient/corrected_concentration.h"
 #include "calibration/accuracy_check.h"
-#include "calibration/span_point.h"
 
 void TransmitterSession::startCheck(CalibrationKind kind)
 {
@@ -16,22 +15,12 @@ void TransmitterSession::startCheck(CalibrationKind kind)
         m_boxes.report(QStringLiteral("Com Port is not open!"));
         return;
     }
-    const bool zero = kind == CalibrationKind::CheckZero;
     const QString corrected = ambient().corrected;
-    if (!zero && !usableConcentration(correctedConcentrationFromText(corrected).value_or(0))) {
-        m_boxes.report(QStringLiteral("The corrected span gas concentration (%1 ppm) cannot be "
-                                      "used for an accuracy check. Check the span gas, "
-                                      "temperature and pressure entries.")
-                           .arg(corrected));
+    if (const QString problem = checkGasProblem(kind, corrected); !problem.isEmpty()) {
+        m_boxes.report(problem);
         return;
     }
-    const QString gas = zero ? QStringLiteral("the zero gas")
-                             : QStringLiteral("the span gas of %1 ppm").arg(corrected);
-    if (!m_boxes.confirm(QStringLiteral("Accuracy check: the transmitter's readings are compared "
-                                        "with %1; nothing is written into the transmitter.\r"
-                                        "Are you ready with %1?")
-                             .arg(gas),
-                         MessageIcon::Question))
+    if (!m_boxes.confirm(checkQuestion(kind, corrected, false), MessageIcon::Question))
         return;
     beginCheck(kind);
 }

@@ -2,34 +2,15 @@
 
 #include "answering_dialogs.h"
 #include "bench/bench_window.h"
+#include "control_pipe.h"
 #include "platform/qt_platform.h"
 #include "platform/qt_printer.h"
 #include "platform/qt_serial_port.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
-
-#include <fcntl.h>
-#include <unistd.h>
-
-namespace {
-
-void control(const QString &pipePath, const QString &line)
-{
-    const int pipe
-        = ::open(QFile::encodeName(pipePath).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-    if (pipe < 0)
-        return;
-    const QByteArray bytes = line.toLatin1() + '\n';
-    if (::write(pipe, bytes.constData(), size_t(bytes.size())) != bytes.size())
-        qWarning().noquote() << "control line lost:" << line;
-    ::close(pipe);
-}
-
-} // namespace
 
 int takeBenchPictures(const QStringList &transmitters, const QDir &out)
 {
@@ -44,10 +25,10 @@ int takeBenchPictures(const QStringList &transmitters, const QDir &out)
         pipes << transmitter.section(u':', 1);
         bench->add(std::make_unique<QtSerialPort>(link), link,
                    QStringLiteral("USB serial adapter, FT%1").arg(4711 + pipes.size()));
-        control(pipes.last(), QStringLiteral("gas 0"));
+        sendControl(pipes.last(), QStringLiteral("gas 0"));
     }
     // The last transmitter's tube was never connected: it reads room air.
-    control(pipes.last(), QStringLiteral("gas 450"));
+    sendControl(pipes.last(), QStringLiteral("gas 450"));
     auto owned = std::make_unique<BenchWindow>(std::move(bench), dialogs, desktop);
     BenchWindow *window = owned.get();
     window->resize(1100, 330);

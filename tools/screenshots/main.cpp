@@ -7,6 +7,7 @@
 
 #include "answering_dialogs.h"
 #include "bench_pictures.h"
+#include "control_pipe.h"
 #include "platform/qt_platform.h"
 #include "platform/qt_printer.h"
 #include "platform/qt_serial_port.h"
@@ -24,9 +25,6 @@
 
 #include <cmath>
 #include <functional>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 
@@ -53,19 +51,7 @@ public:
             });
     }
 
-    // One line into the simulator's pipe; the simulator keeps it open, so this
-    // never waits.
-    void control(const QString &line)
-    {
-        const int pipe = ::open(QFile::encodeName(m_controlPipe).constData(),
-                                O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-        if (pipe < 0)
-            return;
-        const QByteArray bytes = line.toLatin1() + '\n';
-        if (::write(pipe, bytes.constData(), size_t(bytes.size())) != bytes.size())
-            qWarning().noquote() << "control line lost:" << line;
-        ::close(pipe);
-    }
+    void control(const QString &line) { sendControl(m_controlPipe, line); }
 
     void grab(const QString &name)
     {
