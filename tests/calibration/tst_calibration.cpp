@@ -120,94 +120,87 @@ private slots:
 
     void startNeedsTheTransmittersParameters_data()
     {
-        QTest::addColumn<QByteArray>("command");
-        QTest::addColumn<QByteArray>("reply"); // empty: no reply
+        QTest::addColumn<QByteArrayList>("script"); // a command and its reply; none: silence
         QTest::addColumn<QString>("kept"); // PreviousT0, or PreviousTS for the span
-        QTest::addColumn<QString>("message"); // empty: the run starts
-
-        const QString zero = QStringLiteral("Failed to fetch current Zero parameters, try again");
-        const QString silent
-            = QStringLiteral("Transmitter Is Not Responding, Check Com And Cables");
+        QTest::addColumn<QString>("outcome");
         QTest::newRow("T0 label after any four characters")
-            << QByteArray("T0") << QByteArray("wxyzT0 = 12345.6ab>") << "12346" << QString();
+            << QByteArrayList {"T0", "wxyzT0 = 12345.6ab>"} << "12346"
+            << "T0 R0 | Are you ready with the zero gas? | 0 beeps | Wait...|black";
         // Kept for the undo, a value that is no number would go back as "T0abc".
-        QTest::newRow("T0 = abc") << QByteArray("T0") << QByteArray("T0\r\nT0 = abc\r\n>") << "old"
-                                  << zero;
-        QTest::newRow("no reply to R0") << QByteArray("R0") << QByteArray() << "30000" << silent;
+        QTest::newRow("T0 = abc")
+            << QByteArrayList {"T0", "T0\r\nT0 = abc\r\n>"} << "old"
+            << "T0 | Are you ready with the zero gas?/Failed to fetch current Zero parameters, try "
+               "again | 0 beeps | Com Port is Open|black";
+        QTest::newRow("no reply to R0")
+            << QByteArrayList {"R0", ""} << "30000"
+            << "T0 R0 | Are you ready with the zero gas?/Transmitter Is Not Responding, Check Com "
+               "And Cables | 1 beeps | Com Port is Open|black";
         QTest::newRow("SPAN label wrong")
-            << QByteArray("SPAN") << QByteArray("SPAN\r\nSpan= 2000\r\n>") << "old"
-            << "Failed to fetch current Span, try again";
+            << QByteArrayList {"SPAN", "SPAN\r\nSpan= 2000\r\n>"} << "old"
+            << "SPAN | Failed to fetch current Span, try again | 0 beeps | Com Port is Open|black";
     }
 
     void startNeedsTheTransmittersParameters()
     {
-        QFETCH(QByteArray, command);
-        QFETCH(QByteArray, reply);
+        QFETCH(QByteArrayList, script);
         QFETCH(QString, kept);
-        QFETCH(QString, message);
+        QFETCH(QString, outcome);
         SessionFixture f;
-        const bool zero = command.endsWith('0');
+        const bool zero = script[0].endsWith('0');
         if (!zero)
             f.run(K::Zero, {0});
+        f.s.setStatus(QStringLiteral("Com Port is Open"), StatusColour::Black);
         f.forget();
         f.s.PreviousT0 = f.s.PreviousTS = QStringLiteral("old");
-        f.script(command, reply);
+        f.script(script[0], script[1]);
         f.start(zero ? K::Zero : K::Span);
-        QCOMPARE(f.s.calibrationRunning(), message.isEmpty());
+        QCOMPARE(f.outcome(), outcome);
         QCOMPARE(zero ? f.s.PreviousT0 : f.s.PreviousTS, kept);
-        QStringList messages = f.messages();
-        messages.removeIf([](const QString &text) { return text.endsWith(u'?'); }); // questions
-        QCOMPARE(messages, message.isEmpty() ? QStringList() : QStringList(message));
-        // A silent transmitter beeps, a garbled reply does not.
-        QCOMPARE(f.fake.desktop.beeps, message.startsWith(u"Transmitter") ? 1 : 0);
     }
 
     void storeStopsAtTheFirstFailure_data()
     {
-        QTest::addColumn<int>("failing"); // its place in the store's commands
-        QTest::addColumn<bool>("refused"); // answered "ERROR" instead of nothing
-        QTest::newRow("R0 value silent") << 2 << false;
-        QTest::newRow("SAVE silent") << 3 << false;
-        QTest::newRow("NOTEST silent") << 4 << false;
-        QTest::newRow("R0 value refused") << 2 << true;
-        QTest::newRow("SAVE refused") << 3 << true;
+        QTest::addColumn<QByteArrayList>("script"); // a command and its reply; none: silence
+        QTest::addColumn<QString>("outcome");
+        const QString silent = QStringLiteral(" |  | 0 beeps | Transmitter Not Responding, Check "
+                                              "Com and Cables|red");
+        const QString refused = QStringLiteral(
+            " | The transmitter rejected the parameters! | 1 beeps | Parameters not stored|red");
+        const QByteArray error = ScriptedTransmitter::frame("R020000", "ERROR");
+        QTest::newRow("R0 value silent")
+            << QByteArrayList {"R020000", ""} << "X T030000 R020000" + silent;
+        QTest::newRow("SAVE silent")
+            << QByteArrayList {"SAVE", ""} << "X T030000 R020000 SAVE" + silent;
+        QTest::newRow("NOTEST silent")
+            << QByteArrayList {"NOTEST", ""} << "X T030000 R020000 SAVE NOTEST" + silent;
+        QTest::newRow("R0 value refused")
+            << QByteArrayList {"R020000", error} << "X T030000 R020000" + refused;
+        QTest::newRow("SAVE refused")
+            << QByteArrayList {"SAVE", "SAVE\r\nERROR\r\n>"} << "X T030000 R020000 SAVE" + refused;
         // Only the prompt counts after NOTEST: the parameters are saved.
-        QTest::newRow("NOTEST refused") << 4 << true;
+        QTest::newRow("NOTEST refused") << QByteArrayList {"NOTEST", "NOTEST\r\nERROR\r\n>"}
+                                        << "X T030000 R020000 SAVE NOTEST | Zero Point Set And "
+                                           "Saved | 0 beeps | Saving OK|blue";
     }
 
     void storeStopsAtTheFirstFailure()
     {
-        QFETCH(int, failing);
-        QFETCH(bool, refused);
-        const QList<QByteArray> store {"X", "T030000", "R020000", "SAVE", "NOTEST"};
+        QFETCH(QByteArrayList, script);
+        QFETCH(QString, outcome);
         SessionFixture f;
-        const QByteArray command = store[failing];
-        f.script(command, refused ? ScriptedTransmitter::frame(command, "ERROR") : QByteArray());
+        f.script(script[0], script[1]);
         f.s.NumberOfSamples = 1;
         f.transmitter.setReading(20000, 30000, 0, 0);
         f.start(K::Zero);
         f.forget();
         f.poll();
-        QCOMPARE(f.transmitter.commands, store.mid(0, failing + 1));
-        QVERIFY(!f.s.calibrationRunning() && f.s.undoZeroAvailable());
-        QVERIFY(!f.fake.desktop.busy);
-        if (refused && command == "NOTEST") {
-            QCOMPARE(f.messages(), QStringList("Zero Point Set And Saved"));
-            return;
-        }
-        QCOMPARE(f.s.status().text + u'|' + colourName(f.s.status().colour),
-                 refused ? QStringLiteral("Parameters not stored|red")
-                         : QStringLiteral("Transmitter Not Responding, Check Com and Cables|red"));
-        // The busy pointer from the SAVE on.
-        QCOMPARE(f.fake.desktop.pointerChanges,
-                 failing >= 3 ? QList<bool>({true, false}) : QList<bool>());
         // Silence is told in the status line alone, a refusal with a box and a
         // beep; nothing may say the point was saved.
-        QCOMPARE(f.messages(),
-                 refused ? QStringList("The transmitter rejected the parameters!\r"
-                                       "They have not been saved.")
-                         : QStringList());
-        QCOMPARE(f.fake.desktop.beeps, refused ? 1 : 0);
+        QCOMPARE(f.outcome(), outcome);
+        QVERIFY(!f.s.calibrationRunning() && f.s.undoZeroAvailable() && !f.fake.desktop.busy);
+        // The busy pointer from the SAVE on.
+        QCOMPARE(f.fake.desktop.pointerChanges,
+                 outcome.contains(u"SAVE") ? QList<bool>({true, false}) : QList<bool>());
     }
 
     void refusedWithoutSending_data()
@@ -407,23 +400,14 @@ private slots:
     }
     // What the runs above do not reach: below 1 ppm the logarithm turns
     // negative, and only its size scales.
-    void computeSpanTS_data()
+    void spanTsBelowOnePpm()
     {
-        QTest::addColumn<double>("corrected");
-        QTest::addColumn<double>("span");
-        QTest::addColumn<double>("ts");
-        QTest::newRow("C 0.5, S 2") << 0.5 << 2.0 << 25000.0;
-        QTest::newRow("C 0.25, S 0.5") << 0.25 << 0.5 << 29843.75;
-    }
-
-    void computeSpanTS()
-    {
-        QFETCH(double, corrected);
-        QFETCH(double, span);
-        QFETCH(double, ts);
-        const auto result = ::computeSpanTS({corrected, span, 30000, 20000, 25000, 20000, 0.2});
-        QVERIFY(std::holds_alternative<double>(result));
-        QVERIFY(std::fabs(std::get<double>(result) - ts) < 0.005);
+        for (const auto &[corrected, span, ts] :
+             {std::tuple {0.5, 2.0, 25000.0}, std::tuple {0.25, 0.5, 29843.75}}) {
+            const auto got = computeSpanTS({corrected, span, 30000, 20000, 25000, 20000, 0.2});
+            QVERIFY(std::holds_alternative<double>(got));
+            QVERIFY(std::fabs(std::get<double>(got) - ts) < 0.005);
+        }
     }
 };
 

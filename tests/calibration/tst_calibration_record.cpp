@@ -280,13 +280,11 @@ private slots:
         }
         ReportFacts facts;
         facts.answers.intervalMonths = QStringLiteral("12");
-        for (int i = 1; i <= 9; ++i)
-            facts.history << HistoryEntry {QDateTime(QDate(2017 + i, 3, 1), QTime(8, 0)),
-                                           "KC-0",
-                                           "check span",
-                                           "2000",
-                                           "2031.0",
-                                           "2031.0"};
+        HistoryEntry earlier {{}, "KC-0", "check span", "2000", "2031.0", "2031.0"};
+        for (int i = 1; i <= 9; ++i) {
+            earlier.time = QDateTime(QDate(2017 + i, 3, 1), QTime(8, 0));
+            facts.history << earlier;
+        }
         FakeDialogs dialogs;
         FakeClock clock;
         QtPrinter printer(dialogs, clock);

@@ -47,93 +47,81 @@ class ConfigTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void fileGoesOutAsItStands_data()
+    void downloadSendsTheFileAndSaysWhereItStopped_data()
     {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("golden");
-        QTest::newRow("CR LF") << QByteArray("RH800\r\nRL700\r\n") << "download_crlf.wire";
-        QTest::newRow("last line without line end")
-            << QByteArray("RH800\r\nRL700") << "download_no_final_line_end.wire";
-        QTest::newRow("blank line and blanks kept")
-            << QByteArray(" RH800 \r\n\r\nRL700\r\n") << "download_blank_line.wire";
-        QTest::newRow("empty file") << QByteArray() << "download_empty_file.wire";
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QByteArrayList>("script"); // a command and its reply; none: silence
+        QTest::addColumn<QString>("wire"); // a golden file, or the bytes
+        QTest::addColumn<QString>("where"); // in the message area; empty: nothing stopped
+        const auto row = [](const char *name, const QByteArray &file, const QByteArrayList &script,
+                            const char *wire, const QString &where = {}) {
+            QTest::newRow(name) << file << script << QString(wire) << where;
+        };
+        row("CR LF", "RH800\r\nRL700\r\n", {}, "download_crlf.wire");
+        row("last line without line end", "RH800\r\nRL700", {}, "download_no_final_line_end.wire");
+        row("blank line and blanks kept", " RH800 \r\n\r\nRL700\r\n", {},
+            "download_blank_line.wire");
+        row("empty file", "", {}, "download_empty_file.wire");
         // Without a carriage return the transmitter never sees the end of the
         // command and does not answer.
-        QTest::newRow("line feeds only") << QByteArray("RH800\nRL700\n") << "download_lf_only.wire";
+        row("line feeds only", "RH800\nRL700\n", {}, "download_lf_only.wire",
+            "Download stopped at line 1 \"RH800\": no answer within 5 s. No line of the file "
+            "was applied.");
+        const QByteArray three("RH800\r\nRL700\r\nT0\r\n");
+        const char *all = "RH800\rRL700\rT0\r\rSAVE\rNOTEST\rRH\rRL\r";
+        row("third line refused", three, {"T0", ScriptedTransmitter::frame("T0", "ERROR")},
+            "RH800\rRL700\rT0\rRH\rRL\r",
+            "Download stopped at line 3 \"T0\": the transmitter refused it (\"ERROR\"). Lines 1 "
+            "and "
+            "2 were applied, not saved.");
+        row("first line refused: nothing to ask", three, {"RH800", "RH800\r\nerror\r\n>"},
+            "RH800\r",
+            "Download stopped at line 1 \"RH800\": the transmitter refused it (\"error\"). No line "
+            "of the file was applied.");
+        row("NOTEST not answered", three, {"NOTEST", ""}, all,
+            "Download stopped at NOTEST: no answer within 5 s. All 3 lines were applied and "
+            "saved.");
+        row("ERROR elsewhere goes on", three, {"RL700", "RL700\r\nERROR: none\r\nok\r\n>"}, all);
+        row("relay levels not told after it", three, {"RL", ""}, all);
     }
-    void fileGoesOutAsItStands()
+    void downloadSendsTheFileAndSaysWhereItStopped()
     {
-        QFETCH(QByteArray, content);
-        QFETCH(QString, golden);
-        ConfigFixture f;
-        f.download(content);
-        COMPARE_GOLDEN(f.fake.port.written, golden);
-        QCOMPARE(f.fake.dialogs.shown[1].text,
-                 content + QStringLiteral("\rPlease Confirm To Send The Parameters?"));
-        QCOMPARE(f.fake.dialogs.shown[1].title, QDir::current().absoluteFilePath("p.par"));
-        const bool done = !golden.contains(u"lf_only");
-        QCOMPARE(f.status(), done ? sentAndSaved + "|black" : "Transmitter Is Not Responding!|red");
-        QCOMPARE(f.messages().mid(1), done ? QStringList {sentAndSaved} : QStringList());
-        QCOMPARE(f.fake.desktop.beeps, done ? 0 : 1);
-        QCOMPARE(f.fake.desktop.pointerChanges, (QList<bool> {true, false}));
-    }
-
-    void downloadSaysWhereItStopped_data()
-    {
-        QTest::addColumn<QByteArray>("command");
-        QTest::addColumn<QByteArray>("reply"); // empty: silence
-        QTest::addColumn<QByteArray>("written");
-        QTest::addColumn<QString>("where"); // in the status bar; empty: nothing stopped
-        const QByteArray all("RH800\rRL700\rT0\r\rSAVE\rNOTEST\rRH\rRL\r");
-        QTest::newRow("third line refused")
-            << QByteArray("T0") << ScriptedTransmitter::frame("T0", "ERROR")
-            << QByteArray("RH800\rRL700\rT0\rRH\rRL\r")
-            << "Download stopped at line 3 \"T0\": the transmitter refused it (\"ERROR\"). Lines 1 "
-               "and 2 were applied, not saved.";
-        QTest::newRow("first line refused: nothing to ask")
-            << QByteArray("RH800") << QByteArray("RH800\r\nerror\r\n>") << QByteArray("RH800\r")
-            << "Download stopped at line 1 \"RH800\": the transmitter refused it (\"error\"). No "
-               "line of the file was applied.";
-        QTest::newRow("NOTEST not answered")
-            << QByteArray("NOTEST") << QByteArray() << all
-            << "Download stopped at NOTEST: no answer within 5 s. All 3 lines were applied and "
-               "saved.";
-        QTest::newRow("ERROR elsewhere goes on")
-            << QByteArray("RL700") << QByteArray("RL700\r\nERROR: none\r\nok\r\n>") << all
-            << QString();
-        QTest::newRow("relay levels not told after it")
-            << QByteArray("RL") << QByteArray() << all << QString();
-    }
-    void downloadSaysWhereItStopped()
-    {
-        QFETCH(QByteArray, command);
-        QFETCH(QByteArray, reply);
-        QFETCH(QByteArray, written);
+        QFETCH(QByteArray, file);
+        QFETCH(QByteArrayList, script);
+        QFETCH(QString, wire);
         QFETCH(QString, where);
         ConfigFixture f;
         f.transmitter.answer("RH", "Relay high = 950");
-        f.script(command, reply);
-        f.download("RH800\r\nRL700\r\nT0\r\n");
-        QCOMPARE(f.fake.port.written, written);
+        if (!script.isEmpty())
+            f.script(script[0], script[1]);
+        f.download(file);
+        if (wire.endsWith(u".wire"))
+            COMPARE_GOLDEN(f.fake.port.written, wire);
+        else
+            QCOMPARE(f.fake.port.written, wire.toLatin1());
+        QCOMPARE(f.fake.dialogs.shown[1].text, file + "\rPlease Confirm To Send The Parameters?");
+        QCOMPARE(f.fake.dialogs.shown[1].title, QDir::current().absoluteFilePath("p.par"));
         // The trend's relay levels are the ones the transmitter reports after
         // lines were applied; none when it does not say.
         QCOMPARE(f.relayLevels,
-                 !written.endsWith("RL\r") ? QString()
-                     : command == "RL"     ? QStringLiteral("none")
-                                           : QStringLiteral("950/700"));
-        // Where it stopped: in the message area and the line monitor.
+                 !f.fake.port.written.endsWith("RL\r") ? QString()
+                     : script.value(0) == "RL"         ? QStringLiteral("none")
+                                                       : QStringLiteral("950/700"));
+        // Where it stopped: in the message area and the line monitor; the box
+        // and the status line as they always were.
         QCOMPARE(f.told, where.isEmpty() ? QStringList() : QStringList(where));
         QCOMPARE(f.notes, where);
-        // The box and the status line as they always were.
-        const bool refused = !where.isEmpty() && !reply.isEmpty();
+        const bool refused = !where.isEmpty() && !script.value(1).isEmpty();
         QCOMPARE(f.messages().mid(1),
                  where.isEmpty() ? QStringList {sentAndSaved}
                      : refused   ? QStringList {aborted}
                                  : QStringList());
-        QCOMPARE(f.s.status().text,
-                 where.isEmpty() ? sentAndSaved
-                     : refused   ? QStringLiteral("Sending Parameters to the transmitter")
-                                 : QStringLiteral("Transmitter Is Not Responding!"));
+        QCOMPARE(f.status(),
+                 where.isEmpty() ? sentAndSaved + "|black"
+                     : refused   ? QStringLiteral("Sending Parameters to the transmitter|blue")
+                                 : QStringLiteral("Transmitter Is Not Responding!|red"));
+        QCOMPARE(f.fake.desktop.beeps, where.isEmpty() ? 0 : 1);
+        QCOMPARE(f.fake.desktop.pointerChanges, (QList<bool> {true, false}));
     }
 
     void fileDialogKeepsItsChoiceAndShowsWhatItSends()

@@ -121,10 +121,7 @@ private slots:
                 w->menuUndoZeroCalibration->trigger();
                 break;
             }
-            f.fake.dialogs.shown.clear();
-            f.fake.port.written.clear();
-            f.fake.port.writes.clear();
-            f.transmitter.commands.clear();
+            f.forget();
             // By then the trend and the line monitor hold all they ever keep.
             if (poll == polls / 2)
                 allocatedAtHalf = allocatedKiB();

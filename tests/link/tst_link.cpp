@@ -121,19 +121,16 @@ private slots:
         QFETCH(QString, taken);
         for (const int delay : {timeout, timeout + 1}) {
             SessionFixture f;
-            f.transmitter.setReading(20000, 30000, 0, 0);
             f.transmitter.answerRaw(command,
                                     {{ScriptedTransmitter::frame(command, replyText)}, delay});
+            f.fake.dialogs.fileAnswers << writeParameterFile("A\r\n");
             if (operation == u"poll") {
                 f.poll();
             } else if (operation == u"store") {
-                f.s.NumberOfSamples = 1;
-                f.start(CalibrationKind::Zero);
-                f.poll();
+                f.run(CalibrationKind::Zero, {0});
             } else if (operation == u"relay") {
-                f.s.setRelayTriggerPoints();
+                f.s.setRelayTriggerPoints(); // on the levels it offers
             } else if (operation == u"download") {
-                f.fake.dialogs.fileAnswers << writeParameterFile("A\r\n");
                 f.s.downloadParameterFile();
             } else {
                 f.fake.dialogs.inputAnswers << QStringLiteral("Date") << QStringLiteral("M1 42");

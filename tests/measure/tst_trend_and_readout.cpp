@@ -17,65 +17,29 @@ private slots:
     {
         LinkedWindowFixture f;
         f.startLinked();
-        f.w().show();
+        MainWindow &w = f.w();
+        w.show();
         f.transmitter.setReading(20001, 30002, 403, 399);
         f.poll();
-        f.w().StatusFrame_DblClick();
+        w.StatusFrame_DblClick();
         // Each value as the technician reads it: the caption to its left on
         // the same line, then the value.
-        const QList<QLabel *> labels = f.w().StatusFrame->findChildren<QLabel *>();
         QStringList read;
-        for (QLabel *value : labels) {
-            if (!value->isVisible() || value->text().endsWith(u'=') || value == f.w().Status)
-                continue;
-            QLabel *caption = nullptr;
-            for (QLabel *c : labels) {
-                const QRect r = c->geometry();
-                if (c->isVisible() && c->text().endsWith(u'=')
-                    && qAbs(r.center().y() - value->geometry().center().y()) < 3
-                    && r.right() < value->geometry().left()
-                    && (!caption || r.right() > caption->geometry().right()))
-                    caption = c;
-            }
-            read << (caption ? caption->text() : QStringLiteral("?")) + u' ' + value->text();
-        }
+        for (const QLabel *caption : w.Label1)
+            for (const QLabel *value : {w.RxLabel, w.TxLabel, w.ppmLabel, w.avgLabel})
+                if (value->isVisible() && qAbs(value->y() - caption->y()) < 3
+                    && value->x() > caption->x() + caption->width())
+                    read << caption->text() + u' ' + value->text();
         read.sort();
         QCOMPARE(read, QStringList({"Rx = 20001", "Tx = 30002", "avg = 399", "ppm = 403"}));
     }
 
-    void trendKeepsTheRecentPastAndMarksSamples()
+    void trendBreaksWhereNoReadingCameAndKeepsTheRecentPast()
     {
         LinkedWindowFixture f;
         f.startLinked();
         const auto *trend = f.w().findChild<TrendView *>();
-        QVERIFY(!trend->drawsRelayLevels());
-        f.transmitter.setReading(20000, 30000, 111, 455);
-        f.poll(3);
-        QCOMPARE(trend->readings().at(0).ppm, 455.0); // the averaged concentration
-        f.w().session().NumberOfSamples = 2;
-        f.w().ZeroButton->click();
-        f.poll(4);
-        QCOMPARE(trend->drawnReadings(), 7);
-        QCOMPARE(trend->drawnSamples(), 2);
-        // The relay levels are drawn once the transmitter has named them.
-        f.fake.dialogs.inputAnswers << QString() << QString();
-        f.w().menuRelayTriggerPoint->trigger();
-        QVERIFY(trend->drawsRelayLevels());
-        // A long run of polls keeps the last hour and draws the last ten minutes.
-        f.poll(3000);
-        QCOMPARE(trend->readings().size(), 1796u);
-        QCOMPARE(trend->drawnReadings(), 300);
-    }
-
-    void trendBreaksWhereNoReadingCame()
-    {
-        LinkedWindowFixture f;
-        f.startLinked();
-        const auto *trend = f.w().findChild<TrendView *>();
-        const auto readings = [&](int count) {
-            f.transmitter.setReading(20000, 30000, 400, 400);
-            f.poll(count);
-        };
+        const auto readings = [&](int count) { f.readings(QList<double>(count, 400)); };
         readings(3);
         f.transmitter.silence("X"); // a poll without a reply
         f.poll();
@@ -99,6 +63,24 @@ private slots:
         QCOMPARE(trend->drawnPieces(), (QList<qsizetype> {3, 2, 1, 2, 5, 2}));
         // One break for each time away, however long.
         QCOMPARE(trend->readings().size(), 20u);
+
+        // The averaged concentration is drawn, and a run's samples marked.
+        f.transmitter.setReading(20000, 30000, 111, 455);
+        f.poll();
+        QCOMPARE(trend->readings().at(trend->readings().size() - 1).ppm, 455.0);
+        f.w().session().NumberOfSamples = 2;
+        f.w().ZeroButton->click();
+        f.poll(4);
+        QCOMPARE(trend->drawnSamples(), 2);
+        // The relay levels are drawn once the transmitter has named them.
+        QVERIFY(!trend->drawsRelayLevels());
+        f.fake.dialogs.inputAnswers << QString() << QString();
+        f.w().menuRelayTriggerPoint->trigger();
+        QVERIFY(trend->drawsRelayLevels());
+        // A long run of polls keeps the last hour and draws the last ten minutes.
+        f.poll(3000);
+        QCOMPARE(trend->readings().size(), 1796u);
+        QCOMPARE(trend->drawnReadings(), 300);
     }
 
     void trendMarksMoveOnAndItsTimeLabelsAreWhole()

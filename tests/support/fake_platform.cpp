@@ -24,18 +24,14 @@ MessageResult FakeDialogs::message(const QString &text, MessageButtons buttons, 
                                    const QString &title)
 {
     open({ShownBox::Message, text, buttons, icon, title, {}});
-    if (!messageAnswers.isEmpty())
-        return messageAnswers.dequeue();
-    return MessageResult::Ok;
+    return messageAnswers.isEmpty() ? MessageResult::Ok : messageAnswers.dequeue();
 }
 
 QString FakeDialogs::input(const QString &prompt, const QString &title, const QString &defaultText)
 {
     open(
         {ShownBox::Input, prompt, MessageButtons::OkCancel, MessageIcon::None, title, defaultText});
-    if (!inputAnswers.isEmpty())
-        return inputAnswers.dequeue();
-    return defaultText;
+    return inputAnswers.isEmpty() ? defaultText : inputAnswers.dequeue();
 }
 
 QString FakeDialogs::openFileName(const QString &title, const QString &filter,
@@ -60,10 +56,13 @@ std::optional<QList<QString>> FakeDialogs::form(const QString &title,
     QStringList offered;
     for (const FormField &field : fields)
         offered << field.label + u'=' + field.value;
-    open({ShownBox::Form, title, MessageButtons::OkCancel, MessageIcon::None, {},
+    open({ShownBox::Form,
+          title,
+          MessageButtons::OkCancel,
+          MessageIcon::None,
+          {},
           offered.join(u'\n')});
-    const std::optional<QMap<QString, QString>> typed
-        = formAnswers.isEmpty() ? QMap<QString, QString>() : formAnswers.dequeue();
+    const auto typed = formAnswers.isEmpty() ? QMap<QString, QString>() : formAnswers.dequeue();
     if (!typed)
         return std::nullopt;
     QList<QString> texts;
@@ -89,16 +88,12 @@ QStringList FakeDialogs::messageTexts() const
 QString visibleControls(const QString &text)
 {
     QString shown;
-    for (QChar c : text) {
-        if (c == u'\r')
-            shown += QLatin1String("\\r");
-        else if (c == u'\n')
-            shown += QLatin1String("\\n");
-        else if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-            shown += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
-        else
-            shown += c;
-    }
+    for (QChar c : text)
+        shown += c == u'\r' ? QStringLiteral("\\r")
+            : c == u'\n'    ? QStringLiteral("\\n")
+            : c.unicode() >= 0x20 && c.unicode() != 0x7f
+            ? QString(c)
+            : QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QChar(u'0'));
     return shown;
 }
 

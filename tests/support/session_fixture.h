@@ -177,4 +177,17 @@ struct SessionFixture : LineFixture {
         readings(ppm, rx, tx, step);
     }
     QString status() const { return s.status().text + u'|' + colourName(s.status().colour); }
+    // What happened since the last forget, in a line a failing comparison
+    // reads at once: the commands, each box's first line, the beeps, the
+    // status line.
+    QString outcome() const
+    {
+        QStringList boxes;
+        for (const QString &text : messages())
+            boxes << text.section(u'\r', 0, 0);
+        return QStringLiteral("%1 | %2 | %3 beeps | %4")
+            .arg(QString::fromLatin1(transmitter.commands.join(' ')), boxes.join(u'/'))
+            .arg(fake.desktop.beeps)
+            .arg(status());
+    }
 };
