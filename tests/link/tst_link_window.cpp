@@ -224,6 +224,11 @@ private slots:
         f.w().menuCloseComPort->trigger();
         f.w().menuCom[1]->trigger();
         QVERIFY(monitor->shownText().endsWith(u"-> <BS>\n14:05:05.744  -> <BS>"));
+        // The session's own notes stand among the traffic.
+        f.script("T0", ScriptedTransmitter::frame("T0", "ERROR"));
+        f.fake.dialogs.fileAnswers << writeParameterFile("T0\r\n");
+        f.w().menuOpenParameterFile->trigger();
+        QVERIFY(monitor->shownText().contains(u"  -- Download stopped at line 1 \"T0\""));
 
         // The log keeps its newest entries, none longer than its limit.
         LineLog log(3, 4);
