@@ -10,8 +10,8 @@
 
 #include <algorithm>
 
-ScreenFit::ScreenFit(QMainWindow *window, std::function<QRect()> area)
-    : QObject(window), m_window(window), m_area(std::move(area))
+ScreenFit::ScreenFit(QMainWindow *window, std::function<QRect()> area, QMargins assumedFrame)
+    : QObject(window), m_window(window), m_area(std::move(area)), m_assumedFrame(assumedFrame)
 {
     m_window->installEventFilter(this);
     for (QDockWidget *dock : m_window->findChildren<QDockWidget *>()) {
@@ -33,7 +33,7 @@ QMargins ScreenFit::frame() const
 {
     const QWindow *handle = m_window->windowHandle();
     const QMargins margins = handle ? handle->frameMargins() : QMargins();
-    return margins.isNull() ? assumedWindowFrame : margins;
+    return margins.isNull() ? m_assumedFrame : margins;
 }
 
 QSize ScreenFit::room() const
@@ -69,10 +69,33 @@ void ScreenFit::keepInside()
         m_window->setGeometry(kept);
 }
 
+void ScreenFit::fitFramed()
+{
+    const QWindow *handle = m_window->windowHandle();
+    if (m_framed || !m_window->isVisible() || !handle || handle->frameMargins().isNull())
+        return;
+    m_framed = true;
+    QRect fitted = m_window->geometry();
+    fitted.setSize(fitted.size().boundedTo(room()).expandedTo(m_window->minimumSize()));
+    fitted = windowKeptInside(m_area(), fitted, frame());
+    if (fitted != m_window->geometry())
+        m_window->setGeometry(fitted);
+}
+
 bool ScreenFit::eventFilter(QObject *watched, QEvent *event)
 {
+    // A window manager that keeps the window where it was asked to be and
+    // puts its frame around it moves nothing: the first exposure is the
+    // first moment its frame is known for sure.
+    if (watched == m_window->windowHandle()) {
+        if (event->type() == QEvent::Expose)
+            fitFramed();
+        return false;
+    }
     if (watched != m_window)
         return false;
+    if (event->type() == QEvent::Show && m_window->windowHandle())
+        m_window->windowHandle()->installEventFilter(this);
     if (event->type() == QEvent::Resize || event->type() == QEvent::Move) {
         // A panel that opens has made the window grow by the time it says so.
         for (QDockWidget *dock : m_window->findChildren<QDockWidget *>())
@@ -81,12 +104,12 @@ bool ScreenFit::eventFilter(QObject *watched, QEvent *event)
     }
     if (event->type() == QEvent::Resize) {
         keepInside();
-    } else if (event->type() == QEvent::Move && !m_framed && m_window->isVisible()
-               && m_window->windowHandle() && !m_window->windowHandle()->frameMargins().isNull()) {
-        // The window manager has framed the window: its title bar may be taller
-        // than the one assumed. Only this once; later moves are the technician's.
-        m_framed = true;
-        keepInside();
+    } else if (event->type() == QEvent::Move) {
+        // The window manager has framed the window: its title bar may be
+        // taller than the one assumed, and so may its lower border, which
+        // the window was placed up to. Only this once; later moves are the
+        // technician's.
+        fitFramed();
     }
     return false;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/window_placement.h"
+
 #include <QHash>
 #include <QObject>
 #include <QRect>
@@ -23,8 +25,10 @@ class ScreenFit : public QObject {
 
 public:
     // `area`: the desktop's usable part, asked afresh each time (a panel or
-    // a second screen may have come and gone).
-    ScreenFit(QMainWindow *window, std::function<QRect()> area);
+    // a second screen may have come and gone). `assumedFrame`: what the
+    // window manager is taken to add until it has said.
+    ScreenFit(QMainWindow *window, std::function<QRect()> area,
+              QMargins assumedFrame = assumedWindowFrame);
 
     void centre();
 
@@ -38,6 +42,9 @@ private:
     // What the area leaves for the window inside its frame.
     QSize room() const;
     void keepInside();
+    // Once the window manager has framed the window: shorter or narrower
+    // where its real frame leaves less room than the one assumed, and inside.
+    void fitFramed();
     void activateLayout();
     void dockShown(QDockWidget *dock);
     void dockHidden(QDockWidget *dock);
@@ -47,6 +54,7 @@ private:
 
     QMainWindow *m_window;
     std::function<QRect()> m_area;
+    QMargins m_assumedFrame;
     bool m_framed = false; // placed again once the real frame was known
     struct Grown {
         QRect before; // the window's geometry before the panel opened

@@ -6,13 +6,14 @@
 
 #include "platform/qt_platform.h"
 #include "shell/frame.h"
-#include "shell/window_placement.h"
+#include "shell/screen_fit.h"
 #include "window_fixture.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDockWidget>
 #include <QGuiApplication>
+#include <QMainWindow>
 #include <QScreen>
 #include <QStyleFactory>
 
@@ -105,6 +106,26 @@ private slots:
         f.toggleMonitor();
         QVERIFY(f.monitor()->isFloating() && f.whole(f.monitor()));
         QCOMPARE(w.geometry(), before);
+    }
+
+    void aFrameLargerThanAssumedIsFittedOnceShown()
+    {
+        // The frame is known only once the window is on the screen, and no
+        // window manager need move the window to frame it. A window placed
+        // for no frame at all ends on the screen all the same.
+        struct Large : QWidget {
+            QSize sizeHint() const override { return {4000, 4000}; }
+        };
+        QMainWindow window;
+        window.setCentralWidget(new Large);
+        const QRect area = QtDesktop().screenArea();
+        (new ScreenFit(
+             &window, [area] { return area; }, QMargins()))
+            ->centre();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(!window.windowHandle()->frameMargins().isNull());
+        QVERIFY(area.contains(window.frameGeometry()));
     }
 
     void everyTabStopShowsTheFocus_data()
