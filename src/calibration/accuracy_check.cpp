@@ -21,7 +21,7 @@ CheckOutcome checkOutcome(const RunJudgement &judgement)
 {
     if (!judgement.settled)
         return CheckOutcome::NotSettled;
-    return judgement.plausible && judgement.healthy ? CheckOutcome::Pass : CheckOutcome::Fail;
+    return judgement.withinTolerance && judgement.healthy ? CheckOutcome::Pass : CheckOutcome::Fail;
 }
 
 QStringList checkReportLines(CalibrationKind kind, const RunJudgement &judgement,
@@ -50,7 +50,8 @@ QStringList checkReportLines(CalibrationKind kind, const RunJudgement &judgement
                      .arg(plainDecimalText(tolerance.ppm), plainDecimalText(tolerance.percent));
     lines << limit;
     // The judgement's words where the figures alone would mislead: a gas
-    // still coming in, or a sensor that reads on a weak signal.
+    // still coming in, or a sensor that reads on a weak signal. How large a
+    // correction would be is the calibration's question, not the check's.
     if (!judgement.settled || !judgement.healthy) {
         lines << QString();
         for (const QString &reason : judgement.reasons())

@@ -20,6 +20,22 @@ void Preferences::setTolerance(const Tolerance &tolerance)
     settings.setValue(QStringLiteral("calibration/tolerance"), toleranceText(tolerance));
 }
 
+CorrectionLimit Preferences::correctionLimit() const
+{
+    const QSettings settings(m_file, QSettings::IniFormat);
+    const CorrectionLimit defaults;
+    const auto parsed = parseCorrectionLimit(
+        settings.value(QStringLiteral("calibration/correctionLimit"), correctionLimitText(defaults))
+            .toString());
+    return parsed.value_or(defaults);
+}
+
+void Preferences::setCorrectionLimit(const CorrectionLimit &limit)
+{
+    QSettings settings(m_file, QSettings::IniFormat);
+    settings.setValue(QStringLiteral("calibration/correctionLimit"), correctionLimitText(limit));
+}
+
 namespace {
 
 // The keys of the kept answers, with what a first report offers.
@@ -74,4 +90,22 @@ std::optional<Tolerance> parseTolerance(const QString &text)
     if (!match.hasMatch())
         return std::nullopt;
     return Tolerance {match.captured(1).toDouble(), match.captured(2).toDouble()};
+}
+
+QString correctionLimitText(const CorrectionLimit &limit)
+{
+    return QStringLiteral("%1 ppm at zero, %2 % at span")
+        .arg(plainDecimalText(limit.ppm), plainDecimalText(limit.percent));
+}
+
+std::optional<CorrectionLimit> parseCorrectionLimit(const QString &text)
+{
+    static const QRegularExpression pattern(
+        QStringLiteral(R"(^\s*(\d+(?:\.\d+)?)\s*(?:ppm)?\s*(?:at\s+zero)?\s*[,;/]\s*)"
+                       R"((\d+(?:\.\d+)?)\s*%?\s*(?:at\s+span)?\s*$)"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = pattern.match(text);
+    if (!match.hasMatch())
+        return std::nullopt;
+    return CorrectionLimit {match.captured(1).toDouble(), match.captured(2).toDouble()};
 }

@@ -15,6 +15,8 @@ public:
 
     Tolerance tolerance() const;
     void setTolerance(const Tolerance &tolerance);
+    CorrectionLimit correctionLimit() const;
+    void setCorrectionLimit(const CorrectionLimit &limit);
 
     // The report form's answers that hold from one report to the next (the
     // laboratory, the technician, the transmitter type, the gases, the
@@ -31,3 +33,8 @@ private:
 // text that is not two numbers of zero or more.
 QString toleranceText(const Tolerance &tolerance);
 std::optional<Tolerance> parseTolerance(const QString &text);
+
+// "250 ppm at zero, 15 % at span" and back; the words and units may be left
+// out ("250, 15"). None for a text that is not two numbers of zero or more.
+QString correctionLimitText(const CorrectionLimit &limit);
+std::optional<CorrectionLimit> parseCorrectionLimit(const QString &text);

@@ -69,6 +69,13 @@ double toleranceAt(const Tolerance &tolerance, double appliedPpm)
     return tolerance.ppm + tolerance.percent / 100 * std::abs(appliedPpm);
 }
 
+double correctionLimitAt(const CorrectionLimit &limit, const Tolerance &tolerance,
+                         double appliedPpm)
+{
+    const double drift = appliedPpm == 0 ? limit.ppm : limit.percent / 100 * std::abs(appliedPpm);
+    return std::max(drift, toleranceAt(tolerance, appliedPpm));
+}
+
 double criticalT(double degreesOfFreedom)
 {
     // Student's t exceeded with 0.1 % chance on each side. Between the rows
@@ -141,19 +148,31 @@ Settledness testSettledness(const ReadingSeries &series, double tolerancePpm)
     return result;
 }
 
-RunJudgement judgeRun(const ReadingSeries &series, double appliedPpm, const Tolerance &tolerance)
+RunJudgement judgeRun(const ReadingSeries &series, double appliedPpm, const Tolerance &tolerance,
+                      const CorrectionLimit &limit)
 {
     RunJudgement judgement;
     judgement.appliedPpm = appliedPpm;
     judgement.tolerancePpm = toleranceAt(tolerance, appliedPpm);
+    // The floor stays with the accuracy: a change over the run matters by how
+    // far it moves the mean against what a check would allow.
     judgement.settledness = testSettledness(series, judgement.tolerancePpm);
     judgement.settled = judgement.settledness.settled();
     judgement.asFoundPpm = series.mean();
     judgement.differencePpm = judgement.asFoundPpm - appliedPpm;
-    judgement.plausible = std::abs(judgement.differencePpm) <= judgement.tolerancePpm;
+    judgement.withinTolerance = std::abs(judgement.differencePpm) <= judgement.tolerancePpm;
+    judgement.correctionLimitPpm = correctionLimitAt(limit, tolerance, appliedPpm);
+    judgement.plausible = std::abs(judgement.differencePpm) <= judgement.correctionLimitPpm;
     judgement.weakSignalReadings = series.weakSignalCount();
     judgement.healthy = judgement.weakSignalReadings == 0;
+    judgement.readings = series.count();
+    judgement.noisePpm = series.noise().value_or(0);
     return judgement;
+}
+
+double RunJudgement::standardErrorPpm() const
+{
+    return readings > 0 ? noisePpm / std::sqrt(double(readings)) : 0;
 }
 
 namespace {
@@ -185,11 +204,20 @@ QStringList RunJudgement::reasons() const
         list << QStringLiteral("The CO2 reading changed part-way through the run: "
                                "from %1 ppm to %2 ppm")
                     .arg(figure(s.firstHalfMean), figure(s.secondHalfMean));
+    // Both explanations, and where each shows: a drift is gradual, so the
+    // transmitter's earlier results lead up to it; a wrong gas shows on its
+    // cylinder and in the tubing.
     if (!plausible)
         list << QStringLiteral("The transmitter read %1 ppm on %2: a correction of %3 ppm is more "
-                               "than the tolerance of %4 ppm")
+                               "than the %4 ppm a drifted transmitter plausibly needs. Either it "
+                               "has drifted that far (compare its earlier calibrations) or the "
+                               "gas at the sensor is not %2 (%5)")
                     .arg(figure(asFoundPpm), gasText(appliedPpm), figure(std::abs(differencePpm)),
-                         figure(tolerancePpm));
+                         figure(correctionLimitPpm),
+                         appliedPpm == 0
+                             ? QStringLiteral("check the cylinder, its valve and the tubing")
+                             : QStringLiteral("check the cylinder's certified value against "
+                                              "the entry, its valve and the tubing"));
     if (!healthy)
         list << QStringLiteral("%1 %2 of the run carried the IR-signal warning (reference signal "
                                "below 1000)")
@@ -211,8 +239,8 @@ QString RunJudgement::reasonCode() const
         codes << QStringLiteral("step %1 to %2 ppm")
                      .arg(figure(s.firstHalfMean), figure(s.secondHalfMean));
     if (!plausible)
-        codes << QStringLiteral("off by %1 ppm (tolerance %2)")
-                     .arg(figure(differencePpm), figure(tolerancePpm));
+        codes << QStringLiteral("off by %1 ppm (limit %2)")
+                     .arg(figure(differencePpm), figure(correctionLimitPpm));
     if (!healthy)
         codes << QStringLiteral("IR low in %1").arg(weakSignalReadings);
     return codes.join(QStringLiteral("; "));

@@ -81,14 +81,42 @@ private:
     Half m_secondHalf;
 };
 
-// How far a calibration may be out before the run is questioned: a fixed part
-// for the zero, where readings clip at 0 and sit a few ppm high, and a part
-// proportional to the gas.
+// The transmitter's accuracy: how far its reading may be from a certified
+// gas for a check to pass. A fixed part for the zero, where readings clip at
+// 0 and sit a few ppm high, and a part proportional to the gas.
 struct Tolerance {
     double ppm = 50;
     double percent = 5;
 };
 double toleranceAt(const Tolerance &tolerance, double appliedPpm);
+
+// How large a correction a calibration run may make before it is questioned:
+// what a transmitter drifts by between two calibrations, not its accuracy. A
+// transmitter that fails a check is calibrated for that very reason, so the
+// limit has to lie well beyond the tolerance, yet short of what a wrong gas
+// makes the transmitter read.
+//
+// At zero gas, `ppm`: transmitters come back up to about 150 ppm off at zero
+// (and read a few ppm more from the clipping of the noise), while a zero on
+// room air reads at least the outdoor 420 ppm, or about 270 ppm on a
+// transmitter that has drifted 150 ppm low. 250 ppm lets every ordinary drift
+// through with 100 ppm to spare and still catches room air in that worst
+// case.
+//
+// At a span gas, `percent` of the gas: a span always follows a zero in the
+// session, so the offset is already corrected and what is left is the
+// sensitivity, which drifts up to about 10 %. A cylinder whose value was
+// mistyped or mixed up is typically 20 % or more off (1600 for 2000 ppm);
+// 15 % lies halfway, 100 ppm from either on a 2000 ppm gas, far more than the
+// noise of a run's mean (4 to 12 ppm). On a small span gas the tolerance
+// takes over: a correction the transmitter's own accuracy allows is never
+// questioned.
+struct CorrectionLimit {
+    double ppm = 250;
+    double percent = 15;
+};
+double correctionLimitAt(const CorrectionLimit &limit, const Tolerance &tolerance,
+                         double appliedPpm);
 
 // Whether the readings moved during a series by more than noise, and by enough
 // to matter. One test for a calibration run and for the idle display.
@@ -123,11 +151,17 @@ struct RunJudgement {
     double appliedPpm = 0;
     double differencePpm = 0; // as found minus applied
     double tolerancePpm = 0;
-    bool plausible = false; // |difference| <= tolerance
+    bool withinTolerance = false; // |difference| <= tolerance: a check's verdict
+    double correctionLimitPpm = 0;
+    bool plausible = false; // |difference| <= correction limit: a calibration's question
     int weakSignalReadings = 0;
     bool healthy = false; // no reading carried the IR-signal warning
+    int readings = 0;
+    double noisePpm = 0; // a reading's noise (ReadingSeries::noise); 0 below two readings
 
     bool passed() const { return settled && plausible && healthy; }
+    // The standard error of the run's mean, from the reading-to-reading noise.
+    double standardErrorPpm() const;
     // One sentence per doubt, with its figures, for the technician.
     QStringList reasons() const;
     // The same doubts in a few words each, "; " between them, for one CSV field.
@@ -136,7 +170,7 @@ struct RunJudgement {
 
 // The applied gas is the zero gas at 0 ppm, otherwise the span gas.
 RunJudgement judgeRun(const ReadingSeries &series, double appliedPpm,
-                      const Tolerance &tolerance = {});
+                      const Tolerance &tolerance = {}, const CorrectionLimit &limit = {});
 
 // The idle display's view of the last 30 seconds of readings: whether the gas
 // at the sensor has settled, by the same test as a run.

@@ -40,7 +40,7 @@ private slots:
         const ShownBox box = f.fake.dialogs.shown.last();
         QVERIFY2(box.text.contains("The transmitter read 452 ppm on a zero gas"),
                  qPrintable(box.text));
-        QVERIFY(box.text.contains("tolerance of 50 ppm"));
+        QVERIFY(box.text.contains("more than the 250 ppm a drifted transmitter plausibly needs"));
         QVERIFY(box.text.endsWith("Store the zero point all the same?"));
         QCOMPARE(box.buttons, MessageButtons::OkCancelSafe);
         QCOMPARE(box.icon, MessageIcon::Question);
@@ -69,21 +69,22 @@ private slots:
     void theToleranceIsTheTechniciansAndKept()
     {
         CalibrationFixture f;
-        f.fake.dialogs.inputAnswers << QStringLiteral("fifty") << QStringLiteral("100 + 2");
+        f.fake.dialogs.inputAnswers << QStringLiteral("fifty") << QStringLiteral("300 + 2");
         f.w().menuCalibrationTolerance->trigger();
         QCOMPARE(f.fake.dialogs.messageTexts().last(),
                  QStringLiteral("The tolerance must be two numbers, such as \"50 ppm + 5 %\"."));
         f.w().menuCalibrationTolerance->trigger();
         QCOMPARE(f.fake.dialogs.shown.last().defaultText, QStringLiteral("50 ppm + 5 %"));
-        // Another window, another day: 80 ppm on the zero gas is within 100.
+        // Another window, another day: 280 ppm on the zero gas is within a
+        // tolerance of 300, which no correction limit narrows.
         f.window.reset();
         f.startLinked();
         f.forget();
         f.fake.dialogs.inputAnswers << QString(); // Cancel keeps it
         f.w().menuCalibrationTolerance->trigger();
-        QCOMPARE(f.fake.dialogs.shown.last().defaultText, QStringLiteral("100 ppm + 2 %"));
+        QCOMPARE(f.fake.dialogs.shown.last().defaultText, QStringLiteral("300 ppm + 2 %"));
         f.forget();
-        zeroRun(f, 80);
+        zeroRun(f, 280);
         QCOMPARE(f.fake.dialogs.messageTexts(), QStringList("Zero Point Set And Saved"));
     }
 

@@ -2,6 +2,7 @@
 // on scripted readings: hand-worked figures for small series, and seeded noise
 // around a gas that reaches the sensor through a first-order lag.
 
+#include "calibration/preferences.h"
 #include "calibration/run_judgement.h"
 
 #include <QTest>
@@ -102,9 +103,17 @@ private slots:
             row(n, "settled zero, noise 13", lagged(0, 0), 0, 13, true);
             if (n == 2)
                 continue;
-            // Corrections at the edge of the tolerance of 150 and 50 ppm.
-            row(n, "span 150 high", lagged(2150, 2150), 2000, 0, true);
-            row(n, "zero 51", lagged(51, 51), 0, 0, false);
+            // Drifted transmitters, and the edges of the correction limit:
+            // 250 ppm at zero, 15 % at a span gas, the tolerance (50 ppm +
+            // 5 %) where that is more.
+            row(n, "zero drifted 150, noise 13", lagged(150, 150), 0, 13, true);
+            row(n, "zero 250", lagged(250, 250), 0, 0, true);
+            row(n, "zero 251", lagged(251, 251), 0, 0, false);
+            row(n, "span drifted -8.5 %, noise 39", lagged(1830, 1830), 2000, 39, true);
+            row(n, "span 300 high", lagged(2300, 2300), 2000, 0, true);
+            row(n, "span 301 low", lagged(1699, 1699), 2000, 0, false);
+            row(n, "span gas 400, 70 high", lagged(470, 470), 400, 0, true);
+            row(n, "span gas 400, 71 high", lagged(471, 471), 400, 0, false);
             // Started 2 s after the switch; at 10 s and 100 readings the
             // mean is inside the tolerance, the trend gives it away.
             row(n, "zero on the switch, tau 10", lagged(450, 0, 10), 0, 13, false);
@@ -153,19 +162,32 @@ private slots:
                      "The CO2 reading was still falling during the run: \u2212300 ppm/min",
                      "The CO2 reading changed part-way through the run: from 470 ppm to 420 ppm",
                      "The transmitter read 445 ppm on a zero gas: a correction of 445 ppm is more "
-                     "than the tolerance of 50 ppm",
+                     "than the 250 ppm a drifted transmitter plausibly needs. Either it has "
+                     "drifted that far (compare its earlier calibrations) or the gas at the "
+                     "sensor is not a zero gas (check the cylinder, its valve and the tubing)",
                      "1 reading of the run carried the IR-signal warning (reference signal below "
                      "1000)",
                  }));
         QCOMPARE(j.reasonCode(),
-                 "still falling \u2212300 ppm/min; step 470 to 420 ppm; off by 445 ppm (tolerance "
-                 "50); IR low in 1");
-        const RunJudgement span = judgeRun(fromList({1700, 1700, 1700}, {500, 20000, 1}), 2000);
+                 "still falling \u2212300 ppm/min; step 470 to 420 ppm; off by 445 ppm (limit "
+                 "250); IR low in 1");
+        const RunJudgement span
+            = judgeRun(fromList({1690, 1690, 1690}, {500, 20000, 1}), 2000, {}, {100, 10});
         QCOMPARE(span.reasons(),
-                 QStringList({"The transmitter read 1700 ppm on a span gas of 2000 ppm: a "
-                              "correction of 300 ppm is more than the tolerance of 150 ppm",
+                 QStringList({"The transmitter read 1690 ppm on a span gas of 2000 ppm: a "
+                              "correction of 310 ppm is more than the 200 ppm a drifted "
+                              "transmitter plausibly needs. Either it has drifted that far "
+                              "(compare its earlier calibrations) or the gas at the sensor is "
+                              "not a span gas of 2000 ppm (check the cylinder's certified value "
+                              "against the entry, its valve and the tubing)",
                               "2 readings of the run carried the IR-signal warning (reference "
                               "signal below 1000)"}));
+        // A check's verdict keeps to the tolerance of 150 ppm.
+        QVERIFY(!span.withinTolerance && judgeRun(fromList({1850}, {}), 2000).withinTolerance);
+        // The technician's limit in the preferences' words, and back.
+        QCOMPARE(correctionLimitText({250, 15}), "250 ppm at zero, 15 % at span");
+        QCOMPARE(parseCorrectionLimit(" 300 ppm at Zero; 12.5 % ")->percent, 12.5);
+        QVERIFY(!parseCorrectionLimit("250 + 15"));
     }
 
     void recentReadingsKeepTheLastThirtySeconds()
@@ -207,8 +229,7 @@ private slots:
             if (t == 20 || t == 50 || t == 70 || t == 120)
                 verdicts << recent.verdictText();
         }
-        QCOMPARE(verdicts,
-                 QStringList({"still changing", "still changing", "settled", "settled"}));
+        QCOMPARE(verdicts, QStringList({"still changing", "still changing", "settled", "settled"}));
     }
 };
 
