@@ -58,7 +58,9 @@ CalibrationJournal::CalibrationJournal(QString recordPath, std::chrono::millisec
 
 bool CalibrationJournal::add(CalibrationEvent event)
 {
-    const bool stored = event.result.outcome == StoreResult::Outcome::Stored;
+    // A check wrote nothing: what follows it is no "as left" of anything.
+    const bool stored
+        = event.result.outcome == StoreResult::Outcome::Stored && !isCheck(event.kind);
     const quint64 id = m_nextId++;
     event.number = 0; // the record gives it
     m_entries.append({id, event});

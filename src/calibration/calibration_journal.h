@@ -31,8 +31,9 @@ public:
     explicit CalibrationJournal(QString recordPath = {},
                                 std::chrono::milliseconds lockTimeout = defaultLockTimeout);
 
-    // Appends the event's row (its number is given here). A stored event
-    // starts its "as left" readings. False when the row is not yet in the
+    // Appends the event's row (its number is given here). A stored zero or
+    // span starts its "as left" readings; a check, which wrote nothing,
+    // starts none. False when the row is not yet in the
     // record: problem() says why.
     bool add(CalibrationEvent event);
     // A reading after the latest store: the "as left" row is appended at the

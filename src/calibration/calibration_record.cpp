@@ -151,8 +151,10 @@ QString calibrationRecordHeader()
               .split(u'|');
     for (int i = 1; i <= asLeftColumns; ++i)
         names << QStringLiteral("as left %1 (ppm)").arg(i);
-    // Added after the first records were kept: older files have neither.
-    names << QStringLiteral("tolerance (ppm)") << QStringLiteral("judgement");
+    // Added after the first records were kept: older files lack them, and
+    // keep their header.
+    names << QStringLiteral("tolerance (ppm)") << QStringLiteral("judgement")
+          << QStringLiteral("as left counted");
     return joined(names);
 }
 
@@ -207,7 +209,8 @@ QString calibrationRow(const CalibrationEvent &e)
     for (int i = 0; i < asLeftColumns; ++i)
         fields << QString();
     fields << (e.judgement ? formatFixed(e.judgement->tolerancePpm, 0) : QString())
-           << (e.judgement && !e.judgement->passed() ? e.judgement->reasonCode() : QString());
+           << (e.judgement && !e.judgement->passed() ? e.judgement->reasonCode() : QString())
+           << QString();
     return joined(fields);
 }
 
@@ -227,6 +230,32 @@ QString asLeftRow(const CalibrationEvent &e)
         fields << QString();
     for (int i = 0; i < asLeftColumns; ++i)
         fields << (i < e.asLeft.size() ? plainDecimalText(e.asLeft[i]) : QString());
-    fields << QString() << QString();
+    fields << QString() << QString() << asLeftSpanText(countedAsLeft(e));
     return joined(fields);
+}
+
+AsLeftSpan countedAsLeft(const CalibrationEvent &e)
+{
+    // An undo's readings are kept too, but it names no gas to judge them by.
+    const std::optional<double> applied = appliedGas(e);
+    if (!applied)
+        return {};
+    AsLeftFigures figures;
+    figures.appliedPpm = *applied;
+    if (e.judgement) {
+        figures.tolerancePpm = e.judgement->tolerancePpm;
+        figures.noisePpm = e.judgement->noisePpm;
+        figures.correctionPpm = e.judgement->differencePpm;
+    } else {
+        figures.tolerancePpm = toleranceAt({}, figures.appliedPpm);
+    }
+    return countedAsLeft(e.asLeft.mid(0, asLeftColumns), figures);
+}
+
+QString asLeftSpanText(const AsLeftSpan &span)
+{
+    if (span.count == 0)
+        return {};
+    const QString first = QString::number(span.first + 1);
+    return span.count == 1 ? first : first + u'-' + QString::number(span.first + span.count);
 }

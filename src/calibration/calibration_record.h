@@ -1,5 +1,6 @@
 #pragma once
 
+#include "calibration/as_left.h"
 #include "calibration/run_judgement.h"
 #include "calibration/run_stability.h"
 
@@ -11,9 +12,10 @@
 #include <optional>
 
 // The technician's record of every calibration: one CSV file, one row per
-// stored, failed or refused zero or span point and per undo, and a second
-// row "as left" with the first readings after a store. Everything here is
-// worked out without the window; the window gathers the values.
+// stored, failed or refused zero or span point, per undo and per accuracy
+// check, and a second row "as left" with the first readings after a store and
+// which of them were still on the run's gas. Everything here is worked out
+// without the window; the window gathers the values.
 
 // The record's file, in the program's data folder.
 inline const QString recordFileName = QStringLiteral("calibrations.csv");
@@ -92,6 +94,13 @@ struct CalibrationEvent {
 // The gas the transmitter was calibrated on or checked against: 0 ppm for a
 // zero, the corrected concentration for a span; none for an undo.
 std::optional<double> appliedGas(const CalibrationEvent &event);
+
+// The event's "as left" readings that were still on its gas, judged by the
+// figures of its run; none without readings, and none for an undo.
+AsLeftSpan countedAsLeft(const CalibrationEvent &event);
+// "1" or "2-5": the places of the counted readings among the as-left
+// columns, as the record's last column gives them; "" for none.
+QString asLeftSpanText(const AsLeftSpan &span);
 
 // "zero", "span", "undo zero", "undo span", "check zero", "check span".
 QString kindText(CalibrationKind kind);

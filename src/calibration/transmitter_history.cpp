@@ -1,5 +1,6 @@
 #include "transmitter_history.h"
 
+#include "calibration/as_left.h"
 #include "calibration/calibration_record.h"
 #include "shell/number_format.h"
 
@@ -19,7 +20,9 @@ enum Column {
     AppliedColumn = 11,
     AsFoundColumn = 28,
     FirstAsLeftColumn = 29,
-    LastColumn = 35,
+    ToleranceColumn = 34,
+    LastColumn = 35, // of a certificate row
+    CountedColumn = 36, // of an as-left row, in records started since it was added
 };
 constexpr int asLeftColumns = 5;
 
@@ -52,19 +55,48 @@ Certified certifiedIn(const QString &field)
     return c;
 }
 
-QString meanOf(const QStringList &fields)
+// The readings an as-left row counts: as it says, or, in a row from before it
+// said so, as the rule finds them from the figures the record kept (no noise,
+// so only the floor tells a new gas).
+AsLeftSpan countedIn(const QStringList &asLeft, const QStringList &calibration,
+                     const QList<double> &readings)
 {
-    double sum = 0;
-    int count = 0;
+    if (asLeft.size() > CountedColumn) {
+        const QString text = asLeft[CountedColumn];
+        const int first = text.section(u'-', 0, 0).toInt();
+        const int last = text.contains(u'-') ? text.section(u'-', 1).toInt() : first;
+        if (first < 1 || last < first)
+            return {};
+        return {first - 1, last - first + 1};
+    }
+    AsLeftFigures figures;
+    figures.appliedPpm = calibration[AppliedColumn].toDouble();
+    bool ok = false;
+    figures.tolerancePpm = calibration.value(ToleranceColumn).toDouble(&ok);
+    if (!ok)
+        figures.tolerancePpm = toleranceAt({}, figures.appliedPpm);
+    figures.correctionPpm = calibration[AsFoundColumn].toDouble() - figures.appliedPpm;
+    return countedAsLeft(readings, figures);
+}
+
+QString asLeftMean(const QStringList &asLeft, const QStringList &calibration)
+{
+    QList<double> readings;
     for (int i = FirstAsLeftColumn; i < FirstAsLeftColumn + asLeftColumns; ++i) {
         bool ok = false;
-        const double value = fields.value(i).toDouble(&ok);
-        if (ok) {
-            sum += value;
-            ++count;
-        }
+        const double value = asLeft.value(i).toDouble(&ok);
+        if (!ok)
+            break;
+        readings << value;
     }
-    return count > 0 ? formatFixed(sum / count, 1) : QString();
+    const AsLeftSpan span = countedIn(asLeft, calibration, readings);
+    const QList<double> counted = readings.mid(span.first, span.count);
+    if (counted.isEmpty())
+        return {};
+    double sum = 0;
+    for (double reading : counted)
+        sum += reading;
+    return formatFixed(sum / double(counted.size()), 1);
 }
 
 } // namespace
@@ -166,8 +198,10 @@ QList<HistoryEntry> transmitterHistory(const QString &record, const QString &ser
                             f[AppliedColumn],
                             f[AsFoundColumn],
                             {}};
-            e.asLeft
-                = f[KindColumn].startsWith(u"check") ? e.asFound : meanOf(asLeft.value(number));
+            if (f[KindColumn].startsWith(u"check"))
+                e.asLeft = e.asFound;
+            else if (asLeft.contains(number))
+                e.asLeft = asLeftMean(asLeft[number], f);
             history << e;
         }
     }

@@ -33,8 +33,9 @@ struct HistoryEntry {
     QString kind; // as the record names it: "zero", "check span", ...
     QString applied; // ppm, as the record keeps them
     QString asFound;
-    // The mean of the readings after a store; for a check, which changes
-    // nothing, its as found; empty when none were read.
+    // The mean of the readings after a store that were still on its gas (in
+    // a record from before the rows said which, as the rule finds them); for
+    // a check, which changes nothing, its as found; empty when none were read.
     QString asLeft;
 };
 

@@ -146,9 +146,9 @@ private slots:
         calibrate(f, f.w().ZeroButton, 20000, 30000, 0, {5});
         const QStringList rows = record(f.fake.desktop.dataFolderPath).split(u'\n');
         QVERIFY(rows[1].startsWith(u"1,calibration,<time>,COM1"));
-        QVERIFY(rows[1].endsWith(u",0.0,,,,,,50,"));
+        QVERIFY(rows[1].endsWith(u",0.0,,,,,,50,,"));
         QVERIFY(rows[2].startsWith(u"2,calibration,<time>,COM1"));
-        QVERIFY(rows[2].endsWith(u",5.0,,,,,,50,"));
+        QVERIFY(rows[2].endsWith(u",5.0,,,,,,50,,"));
     }
 
     void reportIsACertificateWithTheTransmittersHistory()

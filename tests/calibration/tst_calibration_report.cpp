@@ -45,6 +45,48 @@ class CalibrationReportTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void asLeftCountsWhileTheGasIsTheRunsGas_data()
+    {
+        QTest::addColumn<QList<double>>("readings");
+        QTest::addColumn<double>("applied"); // the tolerance is 50 ppm + 5 %
+        QTest::addColumn<double>("correction"); // the run's as found less the gas
+        QTest::addColumn<double>("noise");
+        QTest::addColumn<QString>("counted");
+        // At zero the floor is 20 ppm, at 2000 ppm 60 ppm; 2 noises count
+        // with the mean's share: 2 * 20 * sqrt(2) = 57 ppm past one reading.
+        using L = QList<double>;
+        QTest::newRow("zero gas throughout") << L {3, 0, 5, 2, 1} << 0. << 10. << 0. << "1-5";
+        QTest::newRow("span gas after one")
+            << L {0, 1914, 1928, 1928, 1933} << 0. << 29. << 0. << "1";
+        QTest::newRow("span gas after three")
+            << L {2, 0, 3, 1960, 2001} << 0. << 29. << 0. << "1-3";
+        QTest::newRow("lag: after one, its foot counts")
+            << L {0, 12, 45, 90, 150} << 0. << 29. << 0. << "1-2";
+        QTest::newRow("lag: after three") << L {2, 0, 3, 31, 190} << 0. << 29. << 0. << "1-3";
+        QTest::newRow("noise of 20 at zero") << L {10, 50, 5, 40, 12} << 0. << 29. << 20. << "1-5";
+        QTest::newRow("zero gas after two, at span")
+            << L {2003, 1990, 1700, 900, 300} << 2000. << 90. << 10. << "1-2";
+        // A store that left the transmitter 300 ppm off still shows it.
+        QTest::newRow("300 off") << L {300, 302, 298, 301, 299} << 0. << 20. << 6. << "1-5";
+        QTest::newRow("300 off, span gas after two")
+            << L {300, 303, 2100, 2400, 2300} << 0. << 20. << 6. << "1-2";
+        // After a correction of 149 ppm the first reading may still average
+        // old conversions, or show a store that did not take; the second tells.
+        QTest::newRow("first a mixture") << L {84, 9, 6, 10, 14} << 0. << 149. << 14. << "2-5";
+        QTest::newRow("mixture, then span gas") << L {84, 46, 446, 797} << 0. << 149. << 14. << "2";
+        QTest::newRow("mixture or not? span gas") << L {84, 446, 797} << 0. << 149. << 14. << "";
+        QTest::newRow("store did not take") << L {150, 151, 149} << 0. << 150. << 0. << "2-3";
+    }
+    void asLeftCountsWhileTheGasIsTheRunsGas()
+    {
+        QFETCH(QList<double>, readings);
+        QFETCH(double, applied);
+        QFETCH(double, correction);
+        QFETCH(double, noise);
+        const AsLeftFigures figures {applied, 50 + applied / 20, noise, correction};
+        QTEST(asLeftSpanText(countedAsLeft(readings, figures)), "counted");
+    }
+
     void eachCheckAndCalibrationIsARowWithItsVerdict()
     {
         CalibrationEvent foundHigh = runOf(CalibrationKind::CheckSpan, QTime(9, 0), 2093.4, 150);
@@ -151,11 +193,12 @@ private slots:
         // Two transmitters; a reprinted certificate names events again, one
         // of them no longer (or not yet) in the file; a quoted doubt spans
         // two lines. A certificate's columns between its number and the last
-        // are empty.
+        // are empty. The first as-left row is from before the rows said which
+        // readings counted.
         const QString gap(28, u',');
         const QString record = calibrationRecordHeader() + QStringLiteral(R"(
 1,calibration,2025-06-02T07:00:00Z,COM1,tty0,V1,zero,stored,10,,,0,,,,,,,,,,,,,,,,,12.0,,,,,,50,
-1,as left,2025-06-02T07:01:00Z,COM1,tty0,V1,zero,,,,,,,,,,,,,,,,,,,,,,,0.5,0.7,0.6,,,,
+1,as left,2025-06-02T07:01:00Z,COM1,tty0,V1,zero,,,,,,,,,,,,,,,,,,,,,,,0.5,0.7,1914,,,,
 2,calibration,2025-06-02T07:10:00Z,COM1,tty0,V1,check span,pass,10,,,2000,,,,,,,,,,,,,,,,,2061.5,,,,,,150,"off,
 by 61"
 3,calibration,2025-06-02T07:15:00Z,COM2,tty1,V1,zero,stored,10,,,0,,,,,,,,,,,,,,,,,40.0,,,,,,50,
@@ -165,7 +208,7 @@ by 61"
             + gap + QStringLiteral(R"(type=K-33; serial=999; events=3
 
 6,calibration,2026-01-10T09:00:00Z,COM1,tty0,V1,span,stored,10,,,2000,,,,,,,,,,,,,,,,,2040.0,,,,,,150,
-6,as left,2026-01-10T09:01:00Z,COM1,tty0,V1,span,,,,,,,,,,,,,,,,,,,,,,,2001,2003,,,,,
+6,as left,2026-01-10T09:01:00Z,COM1,tty0,V1,span,,,,,,,,,,,,,,,,,,,,,,,2001,2003,,,,,,1
 7,calibration,2026-01-10T09:05:00Z,COM1,tty0,V1,zero,rejected: R0,10,,,0,,,,,,,,,,,,,,,,,9.0,,,,,,50,
 8,certificate,2026-01-10T09:20:00Z,COM1,tty0,V1,certificate,KC-2026-0001)")
             + gap + QStringLiteral("type=K-33; serial=0712345; events=7 6 2 77\n");
@@ -178,7 +221,7 @@ by 61"
         QCOMPARE(seen,
                  QStringList({"2025-06-02T07:00:00Z|KC-2025-0007|zero|0|12.0|0.6",
                               "2025-06-02T07:10:00Z|KC-2025-0007|check span|2000|2061.5|2061.5",
-                              "2026-01-10T09:00:00Z|KC-2026-0001|span|2000|2040.0|2002.0",
+                              "2026-01-10T09:00:00Z|KC-2026-0001|span|2000|2040.0|2001.0",
                               "2026-01-10T09:05:00Z|KC-2026-0001|zero|0|9.0|"}));
         // The report's own events are not its history.
         QCOMPARE(transmitterHistory(record, "0712345", {1, 6, 7}).size(), 1);
