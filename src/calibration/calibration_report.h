@@ -28,12 +28,18 @@ struct ReportResult {
     QString point; // "Check zero", "Zero calibration", ...
     QString applied;
     QString asFound;
-    QString asLeft; // a check's is its as found: it changes nothing
+    // A check's is its as found: it changes nothing. A calibration's is the
+    // next check of its gas, else the readings after its store that were
+    // still on its gas, else "-" (not measured).
+    QString asLeft;
     QString foundDifference; // as found less applied gas, signed
     QString leftDifference; // as left less applied gas; empty without as left
     QString tolerance; // "±50"
+    // "±4.1": the expanded uncertainty of the figure the verdict rests on (a
+    // check's as found, a calibration's as left); empty without one.
+    QString uncertainty;
     QString verdict; // PASS, FAIL, NOT SETTLED, NOT STORED, UNDONE, STORED
-    QString judgement; // "Settled", or the doubts, overridden or not
+    QString judgement; // "Settled", or the doubts, overridden or not; where the as left came from
 };
 
 // The readings of one run, seconds from its start against ppm.
@@ -66,6 +72,8 @@ struct CalibrationReport {
     QList<ReportLine> conditions; // the port, the ambient, the reference gases
     QList<ReportResult> results; // oldest first
     QString resultsNote; // what the table leaves out; may be empty
+    QString uncertaintyNote; // how U was combined
+    QString decisionRule; // how PASS and FAIL were decided
     QList<ReportPlot> plots;
     QString historyHeading;
     QList<ReportHistoryRow> history; // oldest first

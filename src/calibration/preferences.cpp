@@ -50,6 +50,7 @@ constexpr KeptAnswer keptAnswers[] = {
     {u"report/lastCertificate", &ReportAnswers::certificate, u""},
     {u"report/transmitterType", &ReportAnswers::type, u""},
     {u"report/zeroGas", &ReportAnswers::zeroGas, u""},
+    {u"report/zeroGasUncertainty", &ReportAnswers::zeroGasUncertainty, u""},
     {u"report/spanGasLot", &ReportAnswers::spanGasLot, u""},
     {u"report/spanGasUncertainty", &ReportAnswers::spanGasUncertainty, u""},
     {u"report/intervalMonths", &ReportAnswers::intervalMonths, u"12"},

@@ -11,6 +11,7 @@ QList<FormField> reportForm(const ReportAnswers &a)
         {QStringLiteral("Transmitter type"), a.type},
         {QStringLiteral("Serial number"), a.serial},
         {QStringLiteral("Zero gas (kind, lot)"), a.zeroGas},
+        {QStringLiteral("Zero gas uncertainty (ppm)"), a.zeroGasUncertainty},
         {QStringLiteral("Span gas cylinder or lot"), a.spanGasLot},
         {QStringLiteral("Span gas certified (ppm)"), a.spanGasCertified},
         {QStringLiteral("Span gas uncertainty (% or ppm)"), a.spanGasUncertainty},
@@ -21,7 +22,7 @@ QList<FormField> reportForm(const ReportAnswers &a)
 ReportAnswers reportAnswers(const QList<QString> &texts)
 {
     const auto at = [&texts](qsizetype i) { return texts.value(i).trimmed(); };
-    return {at(0), at(1), at(2), at(3), at(4), at(5), at(6), at(7), at(8), at(9)};
+    return {at(0), at(1), at(2), at(3), at(4), at(5), at(6), at(7), at(8), at(9), at(10)};
 }
 
 QString reportAnswersProblem(const ReportAnswers &a)

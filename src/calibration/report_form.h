@@ -15,9 +15,10 @@ struct ReportAnswers {
     QString certificate; // "KC-2026-0001"
     QString type, serial; // of the transmitter
     QString zeroGas; // "N2 5.0, lot 4711"
+    QString zeroGasUncertainty; // "1 ppm"; may be empty
     QString spanGasLot; // the cylinder or lot
     QString spanGasCertified; // ppm, as its certificate gives it
-    QString spanGasUncertainty; // "2 %", "20 ppm"; may be empty
+    QString spanGasUncertainty; // "2 %", "20 ppm", as its certificate states it (k = 2)
     QString intervalMonths; // until the next calibration
 };
 

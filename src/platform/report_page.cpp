@@ -75,15 +75,16 @@ public:
     void results(const CalibrationReport &report)
     {
         // Right edges of the figures, from the left edge of the table.
-        static constexpr double figures[] = {160, 205, 250, 305, 355, 392};
-        static constexpr double resultX = 402;
+        static constexpr double figures[] = {158, 200, 242, 297, 345, 378, 416};
+        static constexpr double resultX = 424;
         setFont(8, true);
         textAt(0, QStringLiteral("Time"));
         textAt(40, QStringLiteral("Check or calibration"));
         const QString captions[]
             = {QStringLiteral("Gas"),       QStringLiteral("As found"), QStringLiteral("As left"),
-               QStringLiteral("Found−gas"), QStringLiteral("Left−gas"), QStringLiteral("Tol.")};
-        for (int c = 0; c < 6; ++c)
+               QStringLiteral("Found−gas"), QStringLiteral("Left−gas"), QStringLiteral("Tol."),
+               QStringLiteral("U (k=2)")};
+        for (int c = 0; c < 7; ++c)
             rightText(figures[c], captions[c]);
         textAt(resultX, QStringLiteral("Result"));
         m_y += lineHeight();
@@ -91,9 +92,10 @@ public:
             setFont(8.5, false);
             textAt(0, r.time);
             textAt(40, r.point);
-            const QString values[] = {r.applied,         r.asFound,        r.asLeft,
-                                      r.foundDifference, r.leftDifference, r.tolerance};
-            for (int c = 0; c < 6; ++c)
+            const QString values[]
+                = {r.applied,        r.asFound,   r.asLeft,     r.foundDifference,
+                   r.leftDifference, r.tolerance, r.uncertainty};
+            for (int c = 0; c < 7; ++c)
                 rightText(figures[c], values[c]);
             setFont(8.5, true);
             textAt(resultX, r.verdict);
@@ -103,6 +105,8 @@ public:
             m_y += 1.5;
         }
         note(report.resultsNote);
+        note(report.uncertaintyNote);
+        note(report.decisionRule);
     }
 
     void plots(const QList<ReportPlot> &plots)

@@ -189,7 +189,8 @@ private slots:
         f.w().TransmitterTypeAndSerial = QStringLiteral("K-33 ICB / 0712345");
         f.fake.dialogs.formAnswers << QMap<QString, QString> {
             {"Span gas cylinder or lot", "cylinder CY-0815"},
-            {"Span gas uncertainty (% or ppm)", "2 %"}};
+            {"Span gas uncertainty (% or ppm)", "2 %"},
+            {"Zero gas uncertainty (ppm)", "1 ppm"}};
         f.fake.dialogs.saveAnswers << pdf;
         f.forget();
         f.w().menuCalibrationReport->trigger();
@@ -199,7 +200,8 @@ private slots:
                  "Company or laboratory=Gaslab Nord\nTechnician=A. Bauer\n"
                  "Certificate number=KC-2026-0042\nTransmitter type=K-33 ICB\n"
                  "Serial number=0712345\nZero gas (kind, lot)=N2 5.0, lot 4711\n"
-                 "Span gas cylinder or lot=\nSpan gas certified (ppm)=2000\n"
+                 "Zero gas uncertainty (ppm)=\nSpan gas cylinder or lot=\n"
+                 "Span gas certified (ppm)=2000\n"
                  "Span gas uncertainty (% or ppm)=\nNext calibration in (months)=6");
         QVERIFY(f.fake.dialogs.shown[1].defaultText.endsWith(u"/K-33_ICB-0712345-2026-12-06.pdf"));
         QCOMPARE(f.fake.dialogs.messageTexts(),
@@ -217,15 +219,19 @@ private slots:
                  "Date of calibration 2026-12-06 Software version STD0420A",
                  "Next calibration due 2027-06-06",
                  "Port COM1 on /dev/ttyFAKE1 (Fake USB serial, serial number FK1)",
-                 "Ambient 25.0 °C, 1013 hPa", "Zero gas N2 5.0, lot 4711",
+                 "Ambient 25.0 °C, 1013 hPa", "Zero gas N2 5.0, lot 4711 ± 1 ppm",
                  "Span gas cylinder CY-0815, certified 2000 ppm ± 2 %",
-                 "Time Check or calibration Gas As found As left Found−gas Left−gas Tol. Result",
-                 "14:05 Check span 2000 2093.4 2093.4 +93.4 +93.4 ±150 PASS", "Settled.",
-                 "14:05 Zero calibration 0 13.0 0.4 +13.0 +0.4 ±50 PASS",
+                 "Time Check or calibration Gas As found As left Found−gas Left−gas Tol. U (k=2) "
+                 "Result",
+                 // U: 2 sqrt(20^2 + (1.5 / sqrt 5)^2 + 1/12 + (2.8628^2 + 0.6711^2) / 12)
+                 "14:05 Check span 2000 2093.4 2093.4 +93.4 +93.4 ±150 ±40.1 PASS", "Settled.",
+                 // U: 2 sqrt(0.5^2 + (2.5386 / sqrt 5)^2 + 1/12), the run's noise
+                 // from its successive differences: sqrt(116 / 18)
+                 "14:05 Zero calibration 0 13.0 0.4 +13.0 +0.4 ±50 ±2.5 PASS",
                  // The zero gas was still flushing the cell, and OK stored it.
                  "Stored after the technician overrode the doubts: The CO2 reading was still "
                  "falling during the run: −70 ppm/min.",
-                 "14:06 Span calibration 2000 2090.0 2001.0 +90.0 +1.0 ±150 PASS",
+                 "14:06 Span calibration 2000 2090.0 2001.0 +90.0 +1.0 ±150 ±41.0 PASS",
                  "0 5 10 15 20 0 5 10 15 20", "seconds seconds",
                  "Earlier checks and calibrations of serial number 0712345",
                  "2026-06-02 KC-2026-0017 Zero calibration 0 12.0 0.6",
@@ -233,6 +239,7 @@ private slots:
                  "Technician (signature) Date Reviewer (signature) Date"})
             QVERIFY2(lines.contains(QString::fromUtf8(expected)), expected);
 
+        QVERIFY(lines.join(u' ').contains(u"Decision rule: simple acceptance."));
         // Both plots' concentration axes have their ticks: 0 to 40 ppm at
         // the zero, 1950 to 2200 ppm at the span.
         const qsizetype plots = lines.indexOf(
@@ -280,7 +287,7 @@ private slots:
                 session[i].trace.add(2 * s, 160 - s * 0.6);
         }
         ReportFacts facts;
-        facts.answers = {"Gaslab Nord", "A. Bauer", "KC-1", "K-33", "1", "", "", "", "", "12"};
+        facts.answers = {"Gaslab Nord", "A. Bauer", "KC-1", "K-33", "1", "", "", "", "", "", "12"};
         for (int i = 1; i <= 9; ++i)
             facts.history << HistoryEntry {QDateTime(QDate(2017 + i, 3, 1), QTime(8, 0)),
                                             "KC-0", "check span", "2000", "2031.0", "2031.0"};

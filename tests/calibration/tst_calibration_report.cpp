@@ -3,6 +3,7 @@
 // read from a record file.
 
 #include "calibration/calibration_report.h"
+#include "calibration/result_uncertainty.h"
 
 #include <QCoreApplication>
 #include <QTest>
@@ -10,21 +11,30 @@
 
 namespace {
 
-CalibrationEvent runOf(CalibrationKind kind, QTime time, double asFound, double tolerance = 50)
+// A settled run with a reading noise of `noise` over `readings`; a span's gas
+// is 2000 ppm, typed at 25 °C and 1013 hPa, so corrected to 2000.
+CalibrationEvent runOf(CalibrationKind kind, QTime time, double asFound, double tolerance = 50,
+                       double noise = 0, int readings = 10)
 {
     CalibrationEvent e;
     e.kind = kind;
     e.time = QDateTime(QDate(2026, 12, 6), time);
     e.port = QStringLiteral("COM2");
     e.spanGas = e.corrected = QStringLiteral("2000");
-    e.temperatureShown = QStringLiteral("21.0");
+    e.temperatureShown = QStringLiteral("25");
     e.temperatureUnit = QStringLiteral("°C");
+    e.temperatureCelsius = 25;
     e.pressureShown = QStringLiteral("1013");
     e.pressureUnit = QStringLiteral("hPa");
+    e.pressureHectopascal = 1013;
     RunJudgement j;
     j.settled = j.plausible = j.healthy = true;
     j.asFoundPpm = asFound;
+    j.appliedPpm = *appliedGas(e);
+    j.differencePpm = asFound - j.appliedPpm;
     j.tolerancePpm = tolerance;
+    j.noisePpm = noise;
+    j.readings = readings;
     e.judgement = j;
     e.trace.add(0, asFound);
     return e;
@@ -33,9 +43,9 @@ CalibrationEvent runOf(CalibrationKind kind, QTime time, double asFound, double 
 // One row of the results table, its figures joined by "|".
 QString row(const ReportResult &r)
 {
-    return QStringList {r.time,    r.point,           r.applied,        r.asFound,
-                        r.asLeft,  r.foundDifference, r.leftDifference, r.tolerance,
-                        r.verdict, r.judgement}
+    return QStringList {r.time,        r.point,           r.applied,        r.asFound,
+                        r.asLeft,      r.foundDifference, r.leftDifference, r.tolerance,
+                        r.uncertainty, r.verdict,         r.judgement}
         .join(u'|');
 }
 
@@ -87,11 +97,20 @@ private slots:
         QTEST(asLeftSpanText(countedAsLeft(readings, figures)), "counted");
     }
 
-    void eachCheckAndCalibrationIsARowWithItsVerdict()
+    void eachCheckAndCalibrationIsARowWithItsVerdictAndUncertainty()
     {
-        CalibrationEvent foundHigh = runOf(CalibrationKind::CheckSpan, QTime(9, 0), 2093.4, 150);
-        foundHigh.check = CheckOutcome::Pass;
+        // U = 2 sqrt(gas^2 + mean^2 + 1/12 + pressure^2 + temperature^2):
+        // - span checks, gas "±10 ppm" (k = 2): 5; noise 4 over 16 readings: 1;
+        //   2000 * 1013 / (1013 + 1.45 (1013 - p)) from 1012.5 to 1013.5 hPa
+        //   moves by 2.86283, and 2000 * 298 / (273 + t) from 24.5 to 25.5 °C
+        //   by 6.71142, each / sqrt(12): 25 + 1 + 0.08333 + 0.68298 + 3.75360
+        //   = 30.51991, U = 11.05; without the mean's 1: U = 10.87.
+        // - zero gas "2" ppm: 1; the zero check's noise 6 over 4 readings: 3:
+        //   1 + 9 + 0.08333, U = 6.35; without readings: 1.08333, U = 2.08;
+        //   the stored zero left 300 off, the run's noise 6 over its 5 counted
+        //   as-left readings: 1 + 36 / 5 + 0.08333 = 8.28333, U = 5.76.
         CalibrationEvent unsettled = runOf(CalibrationKind::CheckZero, QTime(9, 5), 31);
+        CalibrationEvent zeroCheck = runOf(CalibrationKind::CheckZero, QTime(9, 7), 4, 50, 6, 4);
         unsettled.check = CheckOutcome::NotSettled;
         unsettled.judgement->settled = false;
         unsettled.judgement->settledness.trendQuestioned = true;
@@ -99,44 +118,63 @@ private slots:
         CalibrationEvent overridden = runOf(CalibrationKind::Zero, QTime(9, 10), 31);
         overridden.judgement = unsettled.judgement;
         overridden.result.warning = QStringLiteral("still falling -12.5 ppm/min");
-        overridden.asLeft = {1, 2, 0, 1, 1};
-        CalibrationEvent leftOff = runOf(CalibrationKind::Span, QTime(9, 20), 2090, 150);
-        leftOff.asLeft = {2155, 2150, 2152};
+        overridden.asLeft = {0, 1914, 1928, 1928, 1933}; // the span gas came at once
+        CalibrationEvent checked = runOf(CalibrationKind::Span, QTime(9, 20), 2090, 150);
+        checked.asLeft = {2155, 2150, 2152};
+        CalibrationEvent check = runOf(CalibrationKind::CheckSpan, QTime(9, 22), 2010, 150, 4, 16);
+        CalibrationEvent leftOff = runOf(CalibrationKind::Zero, QTime(9, 25), 20, 50, 6);
+        leftOff.asLeft = {300, 302, 298, 301, 299};
         CalibrationEvent undone = runOf(CalibrationKind::Span, QTime(9, 30), 2010, 150);
         undone.asLeft = {2001};
         CalibrationEvent undo = runOf(CalibrationKind::UndoSpan, QTime(9, 31), 0);
         CalibrationEvent refused = runOf(CalibrationKind::Span, QTime(9, 40), 2000, 150);
         refused.result = {StoreResult::Outcome::Rejected, QStringLiteral("TS24995")};
-        CalibrationEvent failed = runOf(CalibrationKind::CheckSpan, QTime(9, 50), 1801, 150);
+        CalibrationEvent unread = runOf(CalibrationKind::Zero, QTime(9, 45), 5);
+        CalibrationEvent failed = runOf(CalibrationKind::CheckSpan, QTime(9, 50), 1801, 150, 4, 16);
         failed.check = CheckOutcome::Fail;
         failed.time = failed.time.addDays(1);
 
-        const auto report
-            = calibrationReport(QList<CalibrationEvent> {foundHigh, unsettled, overridden, leftOff,
-                                                         undone, undo, refused, failed},
-                                {});
+        ReportFacts facts;
+        facts.answers.spanGasUncertainty = QStringLiteral("±10 ppm");
+        facts.answers.zeroGasUncertainty = QStringLiteral("2");
+        const QList<CalibrationEvent> session {unsettled, zeroCheck, overridden, checked,
+                                               check,     leftOff,   undone,     undo,
+                                               refused,   unread,    failed};
+        const auto report = calibrationReport(session, facts);
         QVERIFY(report);
         QStringList rows;
         for (const ReportResult &r : report->results)
             rows << row(r);
-        QCOMPARE(
-            rows,
-            QStringList(
-                {"12-06 09:00|Check span|2000|2093.4|2093.4|+93.4|+93.4|±150|PASS|Settled.",
-                 "12-06 09:05|Check zero|0|31.0|31.0|+31.0|+31.0|±50|NOT SETTLED|"
-                 "The CO2 reading was still falling during the run: −13 ppm/min.",
-                 "12-06 09:10|Zero calibration|0|31.0|1.0|+31.0|+1.0|±50|PASS|Stored after the "
-                 "technician overrode the doubts: The CO2 reading was still falling during the "
-                 "run: "
-                 "−13 ppm/min.",
-                 "12-06 09:20|Span calibration|2000|2090.0|2152.3|+90.0|+152.3|±150|FAIL|Settled.",
-                 "12-06 09:30|Span calibration|2000|2010.0|2001.0|+10.0|+1.0|±150|UNDONE|Settled. "
-                 "Undone at 09:31.",
-                 "12-06 09:40|Span calibration|2000|2000.0|-|0.0||±150|NOT STORED|"
-                 "Rejected: TS24995. Settled.",
-                 "09:50|Check span|2000|1801.0|1801.0|-199.0|-199.0|±150|FAIL|Settled."}));
+        QCOMPARE(rows,
+                 QStringList({
+                     "12-06 09:05|Check zero|0|31.0|31.0|+31.0|+31.0|±50|±2.1|NOT SETTLED|The CO2 "
+                     "reading was still falling during the run: −13 ppm/min.",
+                     "12-06 09:07|Check zero|0|4.0|4.0|+4.0|+4.0|±50|±6.4|PASS|Settled.",
+                     "12-06 09:10|Zero calibration|0|31.0|0.0|+31.0|0.0|±50|±2.1|PASS|Stored "
+                     "after the technician overrode the doubts: The CO2 reading was still falling "
+                     "during the run: −13 ppm/min. As left from reading 1 of the 5 after the "
+                     "store; the others were not on its gas.",
+                     "12-06 09:20|Span calibration|2000|2090.0|2010.0|+90.0|+10.0|±150|±11.0|PASS|"
+                     "Settled. As left from the check at 09:22.",
+                     "12-06 09:22|Check span|2000|2010.0|2010.0|+10.0|+10.0|±150|±11.0|PASS|"
+                     "Settled.",
+                     "12-06 09:25|Zero calibration|0|20.0|300.0|+20.0|+300.0|±50|±5.8|FAIL|"
+                     "Settled.",
+                     "12-06 09:30|Span calibration|2000|2010.0|2001.0|+10.0|+1.0|±150|±10.9|"
+                     "UNDONE|Settled. Undone at 09:31.",
+                     "12-06 09:40|Span calibration|2000|2000.0|-|0.0||±150||NOT STORED|"
+                     "Rejected: TS24995. Settled.",
+                     "12-06 09:45|Zero calibration|0|5.0|-|+5.0||±50||STORED|Settled. As left "
+                     "not measured.",
+                     "09:50|Check span|2000|1801.0|1801.0|-199.0|-199.0|±150|±11.0|FAIL|Settled.",
+                 }));
+        QVERIFY(!report->uncertaintyNote.contains(u"Not included"));
+        facts.answers.zeroGasUncertainty.clear();
+        QVERIFY(calibrationReport(session, facts)
+                    ->uncertaintyNote.endsWith(
+                        "Not included, as the form gave none: the zero gas's uncertainty."));
         // A plot per point, the latest three runs at it with their times.
-        QCOMPARE(report->plots[0].runs[1].label, QStringLiteral("09:10 calibration"));
+        QCOMPARE(report->plots[0].runs[1].label, QStringLiteral("09:25 calibration"));
         QCOMPARE(report->plots[1].runs.size(), 3);
         QCOMPARE(report->plots[1].runs[0].label, QStringLiteral("09:30 calibration"));
     }
@@ -169,7 +207,7 @@ private slots:
 
     void theFormsAnswersAreCheckedAndTheSheetsEntrySplit()
     {
-        ReportAnswers a {"", "", "KC-1", "K-33", "1", "", "", "", "", "12"};
+        ReportAnswers a {"", "", "KC-1", "K-33", "1", "", "", "", "", "", "12"};
         QCOMPARE(reportAnswersProblem(a), QString());
         for (const char *months : {"0", "121", "x"}) {
             a.intervalMonths = QString::fromLatin1(months);
