@@ -182,8 +182,8 @@ QString asLeftSource(const CalibrationEvent &e, const Result &left)
     if (!left.ppm)
         return QStringLiteral("As left not measured.");
     if (left.counted.count < e.asLeft.size())
-        return QStringLiteral("As left from %1 %2 of the %3 after the store; the others were "
-                              "not on its gas.")
+        return QStringLiteral("As left from %1 %2 of the %3 after the store; the rest were set "
+                              "aside (the next gas, or an average from before the store).")
             .arg(left.counted.count == 1 ? QStringLiteral("reading") : QStringLiteral("readings"),
                  asLeftSpanText(left.counted))
             .arg(e.asLeft.size());

@@ -70,8 +70,8 @@ private slots:
             << L {0, 1914, 1928, 1928, 1933} << 0. << 29. << 0. << "1";
         QTest::newRow("span gas after three")
             << L {2, 0, 3, 1960, 2001} << 0. << 29. << 0. << "1-3";
-        QTest::newRow("lag: after one, its foot counts")
-            << L {0, 12, 45, 90, 150} << 0. << 29. << 0. << "1-2";
+        QTest::newRow("slow lag: adds up against the mean")
+            << L {0, 12, 24, 36, 48} << 0. << 29. << 0. << "1-3";
         QTest::newRow("lag: after three") << L {2, 0, 3, 31, 190} << 0. << 29. << 0. << "1-3";
         QTest::newRow("noise of 20 at zero") << L {10, 50, 5, 40, 12} << 0. << 29. << 20. << "1-5";
         QTest::newRow("zero gas after two, at span")
@@ -104,12 +104,14 @@ private slots:
         //   2000 * 1013 / (1013 + 1.45 (1013 - p)) from 1012.5 to 1013.5 hPa
         //   moves by 2.86283, and 2000 * 298 / (273 + t) from 24.5 to 25.5 °C
         //   by 6.71142, each / sqrt(12): 25 + 1 + 0.08333 + 0.68298 + 3.75360
-        //   = 30.51991, U = 11.05; without the mean's 1: U = 10.87.
+        //   = 30.51991, U = 11.05; without the mean's 1: U = 10.87; typed
+        //   in °F, a step of 5/9 °C: 25 + 0.08333 + 0.68298 + 3.75360 * 25/81
+        //   = 26.92484, U = 10.38.
         // - zero gas "2" ppm: 1; the zero check's noise 6 over 4 readings: 3:
         //   1 + 9 + 0.08333, U = 6.35; without readings: 1.08333, U = 2.08;
         //   the stored zero left 300 off, the run's noise 6 over its 5 counted
         //   as-left readings: 1 + 36 / 5 + 0.08333 = 8.28333, U = 5.76.
-        CalibrationEvent unsettled = runOf(CalibrationKind::CheckZero, QTime(9, 5), 31);
+        CalibrationEvent unsettled = runOf(CalibrationKind::CheckZero, QTime(9, 12), 31);
         CalibrationEvent zeroCheck = runOf(CalibrationKind::CheckZero, QTime(9, 7), 4, 50, 6, 4);
         unsettled.check = CheckOutcome::NotSettled;
         unsettled.judgement->settled = false;
@@ -124,22 +126,28 @@ private slots:
         CalibrationEvent check = runOf(CalibrationKind::CheckSpan, QTime(9, 22), 2010, 150, 4, 16);
         CalibrationEvent leftOff = runOf(CalibrationKind::Zero, QTime(9, 25), 20, 50, 6);
         leftOff.asLeft = {300, 302, 298, 301, 299};
-        CalibrationEvent undone = runOf(CalibrationKind::Span, QTime(9, 30), 2010, 150);
-        undone.asLeft = {2001};
+        CalibrationEvent undone = runOf(CalibrationKind::Span, QTime(9, 30), 2090, 150);
+        undone.asLeft = {2080, 2001}; // the first still averaging from before the store
+        undone.temperatureShown = QStringLiteral("77"); // 25 °C
+        undone.temperatureUnit = QStringLiteral("°F");
         CalibrationEvent undo = runOf(CalibrationKind::UndoSpan, QTime(9, 31), 0);
         CalibrationEvent refused = runOf(CalibrationKind::Span, QTime(9, 40), 2000, 150);
         refused.result = {StoreResult::Outcome::Rejected, QStringLiteral("TS24995")};
         CalibrationEvent unread = runOf(CalibrationKind::Zero, QTime(9, 45), 5);
         CalibrationEvent failed = runOf(CalibrationKind::CheckSpan, QTime(9, 50), 1801, 150, 4, 16);
         failed.check = CheckOutcome::Fail;
+        failed.pressureShown = QStringLiteral("101.3"); // a step of 1 hPa
+        failed.pressureUnit = QStringLiteral("kPa");
         failed.time = failed.time.addDays(1);
 
         ReportFacts facts;
         facts.answers.spanGasUncertainty = QStringLiteral("±10 ppm");
         facts.answers.zeroGasUncertainty = QStringLiteral("2");
-        const QList<CalibrationEvent> session {unsettled, zeroCheck, overridden, checked,
-                                               check,     leftOff,   undone,     undo,
-                                               refused,   unread,    failed};
+        // The zero check whose gas had not settled shows nothing of the zero
+        // before it.
+        const QList<CalibrationEvent> session {zeroCheck, overridden, unsettled, checked,
+                                               check,     leftOff,    undone,    undo,
+                                               refused,   unread,     failed};
         const auto report = calibrationReport(session, facts);
         QVERIFY(report);
         QStringList rows;
@@ -147,21 +155,24 @@ private slots:
             rows << row(r);
         QCOMPARE(rows,
                  QStringList({
-                     "12-06 09:05|Check zero|0|31.0|31.0|+31.0|+31.0|±50|±2.1|NOT SETTLED|The CO2 "
-                     "reading was still falling during the run: −13 ppm/min.",
                      "12-06 09:07|Check zero|0|4.0|4.0|+4.0|+4.0|±50|±6.4|PASS|Settled.",
                      "12-06 09:10|Zero calibration|0|31.0|0.0|+31.0|0.0|±50|±2.1|PASS|Stored "
                      "after the technician overrode the doubts: The CO2 reading was still falling "
                      "during the run: −13 ppm/min. As left from reading 1 of the 5 after the "
-                     "store; the others were not on its gas.",
+                     "store; the rest were set aside (the next gas, or an average from before "
+                     "the store).",
+                     "12-06 09:12|Check zero|0|31.0|31.0|+31.0|+31.0|±50|±2.1|NOT SETTLED|The CO2 "
+                     "reading was still falling during the run: −13 ppm/min.",
                      "12-06 09:20|Span calibration|2000|2090.0|2010.0|+90.0|+10.0|±150|±11.0|PASS|"
                      "Settled. As left from the check at 09:22.",
                      "12-06 09:22|Check span|2000|2010.0|2010.0|+10.0|+10.0|±150|±11.0|PASS|"
                      "Settled.",
                      "12-06 09:25|Zero calibration|0|20.0|300.0|+20.0|+300.0|±50|±5.8|FAIL|"
                      "Settled.",
-                     "12-06 09:30|Span calibration|2000|2010.0|2001.0|+10.0|+1.0|±150|±10.9|"
-                     "UNDONE|Settled. Undone at 09:31.",
+                     "12-06 09:30|Span calibration|2000|2090.0|2001.0|+90.0|+1.0|±150|±10.4|"
+                     "UNDONE|Settled. Undone at 09:31. As left from reading 2 of the 2 after the "
+                     "store; the rest were set aside (the next gas, or an average from before "
+                     "the store).",
                      "12-06 09:40|Span calibration|2000|2000.0|-|0.0||±150||NOT STORED|"
                      "Rejected: TS24995. Settled.",
                      "12-06 09:45|Zero calibration|0|5.0|-|+5.0||±50||STORED|Settled. As left "

@@ -5,6 +5,7 @@
 #include "calibration/preferences.h"
 #include "calibration/run_judgement.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
@@ -188,6 +189,9 @@ private slots:
         QCOMPARE(correctionLimitText({250, 15}), "250 ppm at zero, 15 % at span");
         QCOMPARE(parseCorrectionLimit(" 300 ppm at Zero; 12.5 % ")->percent, 12.5);
         QVERIFY(!parseCorrectionLimit("250 + 15"));
+        QTemporaryDir dir;
+        Preferences(dir.filePath("p.conf")).setCorrectionLimit({300, 12});
+        QCOMPARE(Preferences(dir.filePath("p.conf")).correctionLimit().percent, 12.0);
     }
 
     void recentReadingsKeepTheLastThirtySeconds()
