@@ -11,8 +11,8 @@
 //   judgement_bench good       good and drifted runs questioned of 1000, by noise, gas and length
 //   judgement_bench asleft     the as-left readings of 200 zero stores, the span gas following
 
-#include "calibration/as_left.h"
-#include "calibration/run_judgement.h"
+#include "judgement/as_left.h"
+#include "judgement/run_judgement.h"
 
 #include "concentration.h"
 #include "parameters.h"

@@ -1,8 +1,8 @@
 #include "bench.h"
 
 #include "bench/row_dialogs.h"
-#include "calibration/accuracy_check.h"
-#include "calibration/calibration_report.h"
+#include "judgement/accuracy_check.h"
+#include "certificate/calibration_report.h"
 #include "link/command_set.h"
 #include "platform/printer.h"
 #include "platform/serial_port.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "calibration/report_form.h"
+#include "certificate/report_form.h"
 #include "platform/boxes.h"
 #include "platform/platform.h"
 #include "session/transmitter_session.h"

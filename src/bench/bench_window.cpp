@@ -1,7 +1,7 @@
 #include "bench_window.h"
 
 #include "ambient/corrected_concentration.h"
-#include "calibration/calibration_report.h"
+#include "certificate/calibration_report.h"
 #include "calibration/run_settings.h"
 #include "shell/leading_number.h"
 #include "shell/status_colour.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "calibration/report_form.h"
-#include "calibration/run_judgement.h"
+#include "certificate/report_form.h"
+#include "judgement/run_judgement.h"
 
 #include <QString>
 

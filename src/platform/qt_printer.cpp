@@ -3,7 +3,7 @@
 #include "platform.h"
 #include "report_page.h"
 
-#include "calibration/calibration_report.h"
+#include "certificate/calibration_report.h"
 
 #include <QDir>
 #include <QFileInfo>

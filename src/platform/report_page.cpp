@@ -1,6 +1,6 @@
 #include "report_page.h"
 
-#include "calibration/calibration_report.h"
+#include "certificate/calibration_report.h"
 #include "shell/number_format.h"
 
 #include <QFontMetricsF>

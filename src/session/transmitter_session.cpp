@@ -1,6 +1,6 @@
 #include "transmitter_session.h"
 
-#include "calibration/calibration_journal.h"
+#include "record/calibration_journal.h"
 #include "link/recording_port.h"
 #include "platform/timer.h"
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "calibration/calibration_record.h"
+#include "record/calibration_record.h"
 #include "calibration/preferences.h"
 #include "calibration/progress_text.h"
-#include "calibration/run_judgement.h"
-#include "calibration/run_stability.h"
+#include "judgement/run_judgement.h"
+#include "judgement/run_stability.h"
 #include "link/line_log.h"
 #include "measure/reading_record.h"
 #include "platform/boxes.h"
@@ -60,9 +60,12 @@ struct SessionOutcome {
 // The members are defined in the folder of their subsystem:
 //   link/         the port, the reply wait, reopening a lost port
 //   measure/      the reading poll
-//   calibration/  runs, zero and span, store and undo, checks, return to
-//                 idle, the record's rows, the certificate
+//   calibration/  runs, zero and span, store and undo, return to idle
 //   config/       parameter download, printout, relay levels
+// and of what goes beyond those:
+//   judgement/    the accuracy check (accuracy_check_run.cpp)
+//   record/       the rows handed to the calibration record (calibration_log.cpp)
+//   certificate/  the certificate of the session (certificate_issue.cpp)
 class TransmitterSession : public QObject {
     Q_OBJECT
 

@@ -3,7 +3,7 @@
 
 #include "shell/main_window.h"
 
-#include "calibration/calibration_report.h"
+#include "certificate/calibration_report.h"
 #include "calibration/preferences.h"
 #include "calibration/run_settings.h"
 

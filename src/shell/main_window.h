@@ -1,6 +1,6 @@
 #pragma once
 
-#include "calibration/calibration_record.h"
+#include "record/calibration_record.h"
 #include "platform/boxes.h"
 #include "platform/platform.h"
 #include "session/status_line.h"

@@ -1,7 +1,7 @@
 #include "stability_panel.h"
 
-#include "calibration/run_judgement.h"
-#include "calibration/run_stability.h"
+#include "judgement/run_judgement.h"
+#include "judgement/run_stability.h"
 
 #include <QGridLayout>
 #include <QLabel>

@@ -2,7 +2,7 @@
 // file under its lock, rows that wait when the lock or the disk is not to be
 // had, and "as left" rows that find their event.
 
-#include "calibration/calibration_journal.h"
+#include "record/calibration_journal.h"
 
 #include <QCoreApplication>
 #include <QFile>

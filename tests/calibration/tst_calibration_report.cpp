@@ -2,8 +2,8 @@
 // calibrations, what the form offers and keeps, and a transmitter's history
 // read from a record file.
 
-#include "calibration/calibration_report.h"
-#include "calibration/result_uncertainty.h"
+#include "certificate/calibration_report.h"
+#include "certificate/result_uncertainty.h"
 
 #include <QCoreApplication>
 #include <QTest>

@@ -3,7 +3,7 @@
 // around a gas that reaches the sensor through a first-order lag.
 
 #include "calibration/preferences.h"
-#include "calibration/run_judgement.h"
+#include "judgement/run_judgement.h"
 
 #include <QTemporaryDir>
 #include <QTest>

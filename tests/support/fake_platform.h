@@ -1,6 +1,6 @@
 #pragma once
 
-#include "calibration/calibration_report.h"
+#include "certificate/calibration_report.h"
 #include "fake_clock.h"
 #include "fake_serial_port.h"
 #include "platform/platform.h"

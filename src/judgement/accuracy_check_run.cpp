@@ -5,7 +5,7 @@
 #include "session/transmitter_session.h"
 
 #include "ambient/corrected_concentration.h"
-#include "calibration/accuracy_check.h"
+#include "judgement/accuracy_check.h"
 
 void TransmitterSession::startCheck(CalibrationKind kind)
 {

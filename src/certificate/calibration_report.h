@@ -1,8 +1,8 @@
 #pragma once
 
-#include "calibration/calibration_record.h"
-#include "calibration/report_form.h"
-#include "calibration/transmitter_history.h"
+#include "record/calibration_record.h"
+#include "certificate/report_form.h"
+#include "record/transmitter_history.h"
 
 #include <QDateTime>
 #include <QList>

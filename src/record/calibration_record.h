@@ -1,8 +1,8 @@
 #pragma once
 
-#include "calibration/as_left.h"
-#include "calibration/run_judgement.h"
-#include "calibration/run_stability.h"
+#include "judgement/as_left.h"
+#include "judgement/run_judgement.h"
+#include "judgement/run_stability.h"
 
 #include <QDateTime>
 #include <QList>

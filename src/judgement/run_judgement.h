@@ -1,6 +1,6 @@
 #pragma once
 
-#include "calibration/run_stability.h"
+#include "judgement/run_stability.h"
 
 #include <QString>
 #include <QStringList>

@@ -4,8 +4,8 @@
 
 #include "session/transmitter_session.h"
 
-#include "calibration/calibration_journal.h"
-#include "calibration/calibration_report.h"
+#include "record/calibration_journal.h"
+#include "certificate/calibration_report.h"
 #include "link/command_set.h"
 #include "link/port_texts.h"
 #include "platform/busy_pointer.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "calibration/calibration_record.h"
-#include "calibration/transmitter_history.h"
+#include "record/calibration_record.h"
+#include "record/transmitter_history.h"
 
 #include <QDateTime>
 #include <QFile>

@@ -2,7 +2,7 @@
 
 #include "ambient/corrected_concentration.h"
 #include "ambient/units.h"
-#include "calibration/calibration_record.h"
+#include "record/calibration_record.h"
 #include "shell/leading_number.h"
 
 #include <QRegularExpression>

@@ -4,8 +4,8 @@
 
 #include "session/transmitter_session.h"
 
-#include "calibration/accuracy_check.h"
-#include "calibration/calibration_journal.h"
+#include "judgement/accuracy_check.h"
+#include "record/calibration_journal.h"
 #include "platform/serial_port.h"
 
 void TransmitterSession::recordCalibration(CalibrationKind kind, const StoreResult &result,

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "calibration/calibration_record.h"
-#include "calibration/run_judgement.h"
+#include "record/calibration_record.h"
+#include "judgement/run_judgement.h"
 
 #include <QStringList>
 

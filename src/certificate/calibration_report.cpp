@@ -1,6 +1,6 @@
 #include "calibration_report.h"
 
-#include "calibration/result_uncertainty.h"
+#include "certificate/result_uncertainty.h"
 #include "shell/number_format.h"
 
 #include <QHash>

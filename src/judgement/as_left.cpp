@@ -1,6 +1,6 @@
 #include "as_left.h"
 
-#include "calibration/run_judgement.h"
+#include "judgement/run_judgement.h"
 
 #include <algorithm>
 #include <cmath>

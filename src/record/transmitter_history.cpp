@@ -1,7 +1,7 @@
 #include "transmitter_history.h"
 
-#include "calibration/as_left.h"
-#include "calibration/calibration_record.h"
+#include "judgement/as_left.h"
+#include "record/calibration_record.h"
 #include "shell/number_format.h"
 
 #include <QHash>
