@@ -107,6 +107,10 @@ bool TransmitterSession::spanGasNearSpan() const
 
 bool TransmitterSession::beginSpanRun()
 {
+    // One run at a time, whoever asks: a second would overwrite the first's
+    // values kept for the undo.
+    if (calibrationRunning())
+        return false;
     const QString wrongReply = QStringLiteral("Failed to fetch current Span parameters, try again");
     if (!fetchValue(Transmitter::SpanTS, PreviousTS, wrongReply)
         || !fetchValue(Transmitter::SpanRS, PreviousRS, wrongReply))

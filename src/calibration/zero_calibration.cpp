@@ -19,6 +19,10 @@ void TransmitterSession::startZeroCalibration()
 
 bool TransmitterSession::beginZeroRun()
 {
+    // One run at a time, whoever asks: a second would overwrite the first's
+    // values kept for the undo.
+    if (calibrationRunning())
+        return false;
     const QString wrongReply = QStringLiteral("Failed to fetch current Zero parameters, try again");
     if (!fetchValue(Transmitter::ZeroT0, PreviousT0, wrongReply)
         || !fetchValue(Transmitter::ZeroR0, PreviousR0, wrongReply))

@@ -102,7 +102,9 @@ void TransmitterSession::setRelayTriggerPoints()
         return;
 
     busy.release();
-    showRelayLevels();
+    // Drawn as the transmitter holds them: in whole ppm, as they were sent.
+    emit relayLevelsChanged(LeadingNumber(wholeNumberText(onLevel)),
+                            LeadingNumber(wholeNumberText(offLevel)));
     const QString done = QStringLiteral("Relay Trigger Point set and saved");
     setStatus(done, StatusColour::Black);
     m_boxes.report(done, false);

@@ -27,6 +27,8 @@ void TransmitterSession::startCheck(CalibrationKind kind)
 
 void TransmitterSession::beginCheck(CalibrationKind kind)
 {
+    if (calibrationRunning())
+        return;
     startRun(kind == CalibrationKind::CheckZero ? RunKind::CheckZero : RunKind::CheckSpan);
 }
 

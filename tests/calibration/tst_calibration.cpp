@@ -461,6 +461,26 @@ private slots:
         QVERIFY(f.told.filter(u"calibration record").isEmpty());
     }
 
+    void aRunIsJudgedOnTheInstantReadingAndLeftOnTheAveragedOne()
+    {
+        // The averaged field lags the instant one by seconds, and its
+        // readings overlap: the run is judged on the instant reading (on the
+        // averaged one this zero would read room air), while the as-left
+        // readings are what the display shows.
+        SessionFixture f;
+        f.s.NumberOfSamples = 3;
+        f.transmitter.setReading(20000, 30000, 0, 452);
+        f.start(K::Zero);
+        f.poll(3);
+        QCOMPARE(f.messages(),
+                 QStringList({"Are you ready with the zero gas?", "Zero Point Set And Saved"}));
+        f.transmitter.setReading(20000, 30000, 90, 12);
+        f.poll(2);
+        // The next run ends the as-left readings at two.
+        f.start(K::Zero);
+        QVERIFY(record(f.fake.desktop.dataFolder()).contains(u",,12,12,,,,,,1-2\n"));
+    }
+
     void everyRowIsOnDiskBeforeItsBoxShows()
     {
         SessionFixture f;

@@ -127,6 +127,16 @@ private slots:
         f.readings(QList<double>(10, 80));
         QVERIFY(
             f.fake.dialogs.messageTexts().last().startsWith(u"Accuracy check with zero gas: PASS"));
+        // The limit of a plausible correction is kept beside it, and a
+        // calibration past it asks.
+        f.fake.dialogs.inputAnswers << QStringLiteral("100 ppm at zero, 10 % at span");
+        f.w().menuCorrectionLimit->trigger();
+        f.w().ZeroButton->click();
+        f.readings(QList<double>(10, 150));
+        QCOMPARE(f.fake.dialogs.messageTexts()
+                     .filter(u"a correction of 150 ppm is more than the 100 ppm")
+                     .size(),
+                 1);
     }
 
     void theIdleVerdictTurnsToSettledAsTheGasSettles()
@@ -146,6 +156,37 @@ private slots:
         QCOMPARE(seen, QStringList({"", "still changing", "settled"}));
         const auto *mean = f.w().findChild<QLabel *>(QStringLiteral("recentMean"));
         QVERIFY2(std::abs(mean->text().toDouble() - 2000) < 5, qPrintable(mean->text()));
+    }
+
+    void aDriftedZeroIsCalibratedWithoutAQuestionAndCertifiedAsLeft()
+    {
+        // A transmitter 70 ppm off at zero fails its check; the zero the box
+        // offers is stored without a question. The span gas let in right
+        // after the store takes nothing from the zero's as left.
+        LinkedWindowFixture f;
+        f.startLinked();
+        MainWindow &w = f.w();
+        w.session().NumberOfSamples = 5;
+        w.menuAccuracyCheckZero->trigger();
+        f.readings(QList<double>(5, 70));
+        f.readings(QList<double>(5, 70)); // the zero run the failed check offered
+        f.readings({0, 1914, 1928, 1928, 1933});
+        QCOMPARE(f.fake.dialogs.messageTexts().size(), 4);
+        QVERIFY(f.fake.dialogs.messageTexts()[1].endsWith(u"Calibrate the zero point now?"));
+        QCOMPARE(f.fake.dialogs.messageTexts()[3], QStringLiteral("Zero Point Set And Saved"));
+        f.transmitter.answer("SPAN", "Span = :2000");
+        w.SpanButton->click();
+        f.readings(QList<double>(5, 1914), 20000, 25000);
+        f.fake.dialogs.formAnswers
+            << QMap<QString, QString> {{"Transmitter type", "K-33"}, {"Serial number", "0712345"}};
+        w.menuCalibrationReport->trigger();
+        QCOMPARE(f.fake.printer.reports.size(), 1);
+        QStringList verdicts;
+        for (const ReportResult &r : f.fake.printer.reports[0].results)
+            verdicts << r.point + u' ' + r.asLeft + u' ' + r.verdict;
+        QCOMPARE(verdicts,
+                 QStringList({"Check zero 70.0 FAIL", "Zero calibration 0.0 PASS",
+                              "Span calibration - STORED"}));
     }
 
     void reportIsACertificateWithTheTransmittersHistory()
