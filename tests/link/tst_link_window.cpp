@@ -2,15 +2,13 @@
 // writes, the link's state in the status bar while a device vanishes and
 // returns, the controls held while the line is in use, the line monitor.
 
+#include "full_disk.h"
 #include "link/line_log.h"
 #include "shell/line_monitor.h"
 #include "window_fixture.h"
 
 #include <QAction>
 #include <QMenu>
-
-#include <csignal>
-#include <sys/resource.h>
 
 namespace {
 
@@ -46,14 +44,10 @@ private slots:
         QCOMPARE(f.fake.port.opens.mid(5), (QList<int> {3, 1, 1}));
         QCOMPARE(statusLine(w), QStringLiteral("Com Port is Open|black"));
         // A disk that takes four bytes and no more keeps the file as it was.
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit old {};
-        getrlimit(RLIMIT_FSIZE, &old);
-        rlimit limited = old;
-        limited.rlim_cur = 4;
-        setrlimit(RLIMIT_FSIZE, &limited);
-        w.menuCom[2]->trigger();
-        setrlimit(RLIMIT_FSIZE, &old);
+        {
+            const FullDisk full(4);
+            w.menuCom[2]->trigger();
+        }
         QCOMPARE(readFile(QStringLiteral("kestrin.ini")), QByteArray("COM1:9600,N,8,1"));
         // A port that is not there: the open one is closed all the same.
         f.fake.port.existing.erase(4);

@@ -77,10 +77,14 @@ private slots:
         f.fake.dialogs.inputAnswers << QString() << QString();
         f.w().menuRelayTriggerPoint->trigger();
         QVERIFY(trend->drawsRelayLevels());
-        // A long run of polls keeps the last hour and draws the last ten minutes.
+        // A long run of polls keeps the last hour and draws the last ten
+        // minutes; the panel finds the gas settled, at its level.
         f.poll(3000);
         QCOMPARE(trend->readings().size(), 1796u);
         QCOMPARE(trend->drawnReadings(), 300);
+        QCOMPARE(f.w().findChild<QLabel *>(QStringLiteral("settledVerdict"))->text() + u' '
+                     + f.w().findChild<QLabel *>(QStringLiteral("recentMean"))->text(),
+                 QStringLiteral("settled 111.0"));
     }
 
     void trendMarksMoveOnAndItsTimeLabelsAreWhole()

@@ -2,6 +2,7 @@
 // file under its lock, rows that wait when the lock or the disk is not to be
 // had, and "as left" rows that find their event.
 
+#include "full_disk.h"
 #include "record/calibration_journal.h"
 
 #include <QCoreApplication>
@@ -12,10 +13,6 @@
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <sys/resource.h>
-
-#include <csignal>
 
 using namespace std::chrono_literals;
 
@@ -67,19 +64,6 @@ int appendRows(const QString &path, const QString &port, int count)
     return 0;
 }
 
-// Writes past `bytes` fail as on a full disk, instead of stopping the
-// process; gives the limit to put back.
-rlimit fileSizeLimit(rlim_t bytes)
-{
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit old {};
-    getrlimit(RLIMIT_FSIZE, &old);
-    rlimit limited = old;
-    limited.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limited);
-    return old;
-}
-
 } // namespace
 
 class CalibrationJournalTest : public QObject {
@@ -108,10 +92,10 @@ private slots:
         QCOMPARE(QFileInfo(path).size(), size);
         journal.setDiskSync({});
         // A disk that takes ten bytes of the row and no more.
-        const rlimit old = fileSizeLimit(rlim_t(size + 10));
-        const bool written = journal.add(storedZero(QStringLiteral("COM3")));
-        setrlimit(RLIMIT_FSIZE, &old);
-        QVERIFY(!written);
+        {
+            const FullDisk full(rlim_t(size + 10));
+            QVERIFY(!journal.add(storedZero(QStringLiteral("COM3"))));
+        }
         QCOMPARE(QFileInfo(path).size(), size);
         // The rows that waited go in whole, in order, with the next.
         QVERIFY(journal.add(storedZero(QStringLiteral("COM4"))));

@@ -71,6 +71,16 @@ std::optional<QList<QString>> FakeDialogs::form(const QString &title,
     return texts;
 }
 
+std::optional<QList<bool>> FakeDialogs::choose(const QString &text, const QList<Choice> &choices,
+                                               MessageButtons buttons, const QString &title)
+{
+    QStringList lines {text};
+    for (const Choice &choice : choices)
+        lines << choice.text;
+    open({ShownBox::Message, lines.join(u'\n'), buttons, MessageIcon::Question, title, {}});
+    return chooseAnswers.isEmpty() ? std::nullopt : std::optional(chooseAnswers.dequeue());
+}
+
 void FakeDialogs::showHelpContents(const QString &helpFile)
 {
     open({ShownBox::Help, helpFile, MessageButtons::Ok, MessageIcon::None, {}, {}});

@@ -38,12 +38,16 @@ public:
                          const QString &proposedName) override;
     std::optional<QList<QString>> form(const QString &title,
                                        const QList<FormField> &fields) override;
+    // Shown as a message of its text and choices, a line each.
+    std::optional<QList<bool>> choose(const QString &text, const QList<Choice> &choices,
+                                      MessageButtons buttons, const QString &title) override;
     void showHelpContents(const QString &helpFile) override;
 
     QQueue<MessageResult> messageAnswers;
     // A form's fields typed over, by label; none is Cancel.
     QQueue<std::optional<QMap<QString, QString>>> formAnswers;
     QQueue<QString> inputAnswers;
+    QQueue<QList<bool>> chooseAnswers; // the ticks; none is Cancel
     QQueue<QString> fileAnswers; // an empty answer is Cancel
     QQueue<QString> saveAnswers; // likewise
     // Runs while a box is open (the window's timers go on ticking meanwhile).
