@@ -1,8 +1,8 @@
 #include "bench.h"
 
 #include "bench/row_dialogs.h"
-#include "judgement/accuracy_check.h"
 #include "certificate/calibration_report.h"
+#include "judgement/accuracy_check.h"
 #include "link/command_set.h"
 #include "platform/printer.h"
 #include "platform/serial_port.h"
@@ -205,16 +205,7 @@ void Bench::startZero()
     if (!m_boxes.confirm(QStringLiteral("Are you ready with the zero gas?"), MessageIcon::Question))
         return;
     begin(Operation::Zero);
-    for (BenchRow &row : m_rows) {
-        if (!row.included)
-            continue;
-        row.session->NumberOfSamples = NumberOfSamples;
-        if (!row.session->beginZeroRun()) {
-            row.included = false;
-            row.outcome = QStringLiteral("not started: ") + row.note;
-        }
-    }
-    scheduleEndCheck();
+    startEach(&TransmitterSession::beginZeroRun);
 }
 
 void Bench::startSpan()
@@ -266,16 +257,7 @@ void Bench::startSpan()
             return;
     }
     begin(Operation::Span);
-    for (BenchRow &row : m_rows) {
-        if (!row.included)
-            continue;
-        row.session->NumberOfSamples = NumberOfSamples;
-        if (!row.session->beginSpanRun()) {
-            row.included = false;
-            row.outcome = QStringLiteral("not started: ") + row.note;
-        }
-    }
-    scheduleEndCheck();
+    startEach(&TransmitterSession::beginSpanRun);
 }
 
 void Bench::startCheck(CalibrationKind kind)
@@ -291,11 +273,19 @@ void Bench::startCheck(CalibrationKind kind)
         || !m_boxes.confirm(checkQuestion(kind, corrected, true), MessageIcon::Question))
         return;
     begin(kind == CalibrationKind::CheckZero ? Operation::CheckZero : Operation::CheckSpan);
+    startEach([kind](TransmitterSession &session) { return session.beginCheck(kind); });
+}
+
+void Bench::startEach(const std::function<bool(TransmitterSession &)> &start)
+{
     for (BenchRow &row : m_rows) {
         if (!row.included)
             continue;
         row.session->NumberOfSamples = NumberOfSamples;
-        row.session->beginCheck(kind);
+        if (!start(*row.session)) {
+            row.included = false;
+            row.outcome = QStringLiteral("not started: ") + row.note;
+        }
     }
     scheduleEndCheck();
 }

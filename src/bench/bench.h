@@ -107,6 +107,9 @@ private:
     bool includeOpenRows();
     bool refusedWhileRunning();
     void begin(Operation operation);
+    // Starts the run of each transmitter taking part, with the bench's number
+    // of samples; one that cannot start is out of the operation, and says why.
+    void startEach(const std::function<bool(TransmitterSession &)> &start);
     // Called whenever a session's run may have ended: the bench's end comes
     // once no included transmitter samples any more.
     void scheduleEndCheck();

@@ -25,11 +25,12 @@ void TransmitterSession::startCheck(CalibrationKind kind)
     beginCheck(kind);
 }
 
-void TransmitterSession::beginCheck(CalibrationKind kind)
+bool TransmitterSession::beginCheck(CalibrationKind kind)
 {
     if (calibrationRunning())
-        return;
+        return false;
     startRun(kind == CalibrationKind::CheckZero ? RunKind::CheckZero : RunKind::CheckSpan);
+    return true;
 }
 
 void TransmitterSession::endCheck(CalibrationKind kind)

@@ -213,7 +213,7 @@ public:
     // An accuracy check as its menu item starts it: the port, a usable gas,
     // the question, the run.
     void startCheck(CalibrationKind kind);
-    void beginCheck(CalibrationKind kind);
+    bool beginCheck(CalibrationKind kind);
     // The one way back to idle: the Cancel button, a poll without reply, a
     // failed store and the end of every run all come through here.
     void returnToIdle();
