@@ -32,16 +32,8 @@ struct BenchFixture {
             transmitters.push_back(std::make_unique<ScriptedTransmitter>(*port, clock));
             bench.add(std::move(port), QStringLiteral("/dev/ttyUSB%1").arg(i));
         }
-        bench.setAmbient([] {
-            return GasAndAmbient {QStringLiteral("1900"),
-                                  QStringLiteral("1900"),
-                                  QStringLiteral("25.0"),
-                                  QStringLiteral("°C"),
-                                  QStringLiteral("1013"),
-                                  QStringLiteral("hPa"),
-                                  25,
-                                  1013};
-        });
+        bench.setAmbient(
+            [] { return GasAndAmbient {"1900", "1900", "25.0", "°C", "1013", "hPa", 25, 1013}; });
     }
     ScriptedTransmitter &transmitter(int i) { return *transmitters[size_t(i)]; }
     // Opened and polled until every transmitter has told its version, then
