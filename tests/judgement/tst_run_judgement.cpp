@@ -85,6 +85,8 @@ private slots:
             << L {2, 0, 3, 1960, 2001} << 0. << 29. << 0. << "1-3";
         QTest::newRow("slow lag: adds up against the mean")
             << L {0, 12, 24, 36, 48} << 0. << 29. << 0. << "1-3";
+        QTest::newRow("span gas for a moment: the zero after it is not counted")
+            << L {2, 0, 1900, 1, 3} << 0. << 29. << 0. << "1-2";
         QTest::newRow("lag: after three") << L {2, 0, 3, 31, 190} << 0. << 29. << 0. << "1-3";
         QTest::newRow("noise of 20 at zero") << L {10, 50, 5, 40, 12} << 0. << 29. << 20. << "1-5";
         QTest::newRow("zero gas after two, at span")
