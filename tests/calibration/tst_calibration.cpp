@@ -210,7 +210,8 @@ private slots:
         // Silence is told in the status line alone, a refusal with a box and a
         // beep; nothing may say the point was saved.
         QCOMPARE(f.outcome(), outcome);
-        QVERIFY(!f.s.calibrationRunning() && f.s.undoZeroAvailable() && !f.fake.desktop.busy);
+        QVERIFY(!f.s.calibrationRunning() && f.s.undoZeroAvailable() && !f.fake.desktop.busy
+                && !f.fake.dialogs.shownUnderBusyPointer);
         // The busy pointer from the SAVE on.
         QCOMPARE(f.fake.desktop.pointerChanges,
                  outcome.contains(u"SAVE") ? QList<bool>({true, false}) : QList<bool>());

@@ -16,6 +16,7 @@ QString FakeDesktop::dataFolder() const
 void FakeDialogs::open(const ShownBox &box)
 {
     shown << box;
+    shownUnderBusyPointer += busyPointer && *busyPointer;
     if (whileOpen)
         whileOpen(box);
 }

@@ -55,6 +55,8 @@ public:
 
     QList<ShownBox> shown;
     QStringList messageTexts() const;
+    const bool *busyPointer = nullptr; // the desktop's, set by FakePlatform
+    int shownUnderBusyPointer = 0; // a box is never clicked under an hourglass
 
 private:
     void open(const ShownBox &box);
@@ -118,5 +120,6 @@ struct FakePlatform {
     FakeClock clock;
     FakePrinter printer;
 
+    FakePlatform() { dialogs.busyPointer = &desktop.busy; }
     Platform platform() { return Platform {port, dialogs, desktop, clock, printer}; }
 };
