@@ -81,6 +81,8 @@ private slots:
         f.dialogs.chooseAnswers << QList<bool> {false, true}; // store only the second
         f.ports[4]->existing.clear(); // its adapter pulled out
         f.ports[4]->vanish();
+        // A slow SAVE: the next poll falls due inside it and passes that line by.
+        f.transmitter(0).queue("SAVE", {{ScriptedTransmitter::frame("SAVE")}, 2500});
         f.polls(1);
         f.clock.advance(10); // the bench's end comes right after the last sample
         QVERIFY(!f.bench.running());
