@@ -71,9 +71,8 @@ private slots:
         const char *all = "RH800\rRL700\rT0\r\rSAVE\rNOTEST\rRH\rRL\r";
         row("third line refused", three, {"T0", ScriptedTransmitter::frame("T0", "ERROR")},
             "RH800\rRL700\rT0\rRH\rRL\r",
-            "Download stopped at line 3 \"T0\": the transmitter refused it (\"ERROR\"). Lines 1 "
-            "and "
-            "2 were applied, not saved.");
+            "Download stopped at line 3 \"T0\": the transmitter refused it (\"ERROR\"). "
+            "Lines 1 and 2 were applied, not saved.");
         row("first line refused: nothing to ask", three, {"RH800", "RH800\r\nerror\r\n>"},
             "RH800\r",
             "Download stopped at line 1 \"RH800\": the transmitter refused it (\"error\"). No line "
