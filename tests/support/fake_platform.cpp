@@ -57,12 +57,8 @@ std::optional<QList<QString>> FakeDialogs::form(const QString &title,
     QStringList offered;
     for (const FormField &field : fields)
         offered << field.label + u'=' + field.value;
-    open({ShownBox::Form,
-          title,
-          MessageButtons::OkCancel,
-          MessageIcon::None,
-          {},
-          offered.join(u'\n')});
+    const QString shownFields = offered.join(u'\n');
+    open({ShownBox::Form, title, MessageButtons::OkCancel, MessageIcon::None, {}, shownFields});
     const auto typed = formAnswers.isEmpty() ? QMap<QString, QString>() : formAnswers.dequeue();
     if (!typed)
         return std::nullopt;
