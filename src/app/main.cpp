@@ -1,4 +1,5 @@
 #include "bench/bench_window.h"
+#include "link/port_texts.h"
 #include "platform/qt_platform.h"
 #include "platform/qt_printer.h"
 #include "platform/qt_serial_port.h"
@@ -34,10 +35,8 @@ int main(int argc, char *argv[])
         for (const QString &device : arguments.mid(1)) {
             QString adapter;
             for (const PortDescription &port : system)
-                if (port.device == device && !port.description.isEmpty())
-                    adapter = port.description
-                        + (port.serialNumber.isEmpty() ? QString()
-                                                       : QStringLiteral(", ") + port.serialNumber);
+                if (port.device == device)
+                    adapter = adapterText(port);
             bench->add(std::make_unique<QtSerialPort>(device), device, adapter);
         }
         BenchWindow window(std::move(bench), dialogs, desktop);

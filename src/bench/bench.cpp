@@ -1,6 +1,7 @@
 #include "bench.h"
 
 #include "bench/row_dialogs.h"
+#include "calibration/run_texts.h"
 #include "certificate/calibration_report.h"
 #include "judgement/accuracy_check.h"
 #include "link/command_set.h"
@@ -202,7 +203,7 @@ void Bench::startZero()
 {
     if (refusedWhileRunning() || !includeOpenRows())
         return;
-    if (!m_boxes.confirm(QStringLiteral("Are you ready with the zero gas?"), MessageIcon::Question))
+    if (!m_boxes.confirm(zeroGasQuestion(), MessageIcon::Question))
         return;
     begin(Operation::Zero);
     startEach(&TransmitterSession::beginZeroRun);
@@ -237,11 +238,7 @@ void Bench::startSpan()
         held << (spans.size() == 1 ? text + QStringLiteral(" ppm")
                                    : text + QStringLiteral(" ppm (") + namesOf(indexes) + u')');
     }
-    if (!m_boxes.confirm(QStringLiteral("The transmitter parameters are for ")
-                             + held.join(QStringLiteral(", "))
-                             + QStringLiteral(".\rAre you ready with the ambient settings and "
-                                              "with the span gas?"),
-                         MessageIcon::Question))
+    if (!m_boxes.confirm(spanGasQuestion(held.join(QStringLiteral(", "))), MessageIcon::Question))
         return;
     QList<int> far;
     for (int i = 0; i < size(); ++i)
@@ -249,11 +246,8 @@ void Bench::startSpan()
             far << i;
     if (!far.isEmpty()) {
         m_desktop.beep();
-        if (!m_boxes.confirm(
-                QStringLiteral("Warning! Corrected gas concentration must be within ±10% of the "
-                               "Span.\rThe calibration is possible, but not accurate.\r\r")
-                    + namesOf(far),
-                MessageIcon::Question))
+        if (!m_boxes.confirm(spanGasFarWarning() + QStringLiteral("\r\r") + namesOf(far),
+                             MessageIcon::Question))
             return;
     }
     begin(Operation::Span);
@@ -394,7 +388,6 @@ void Bench::noteOutcome(int index, const SessionOutcome &outcome)
     BenchRow &row = m_rows[size_t(index)];
     const TransmitterSession &s = *row.session;
     QString text = outcome.how;
-    const QString figures = outcome.message.section(QStringLiteral(": "), 1);
     if (outcome.how == u"cancelled") {
         // A run that ended by itself ended on a fault, which the status line names.
         if (!m_cancelled && s.status().colour == StatusColour::Red)
@@ -406,8 +399,8 @@ void Bench::noteOutcome(int index, const SessionOutcome &outcome)
         text += QStringLiteral(": ")
             + (s.runJudgement() && !s.runJudgement()->passed() ? s.runJudgement()->reasonCode()
                                                                : row.note);
-    } else if (!figures.isEmpty()) {
-        text += QStringLiteral(" (") + figures + u')';
+    } else if (!outcome.figures.isEmpty()) {
+        text += QStringLiteral(" (") + outcome.figures + u')';
     } else if (s.lastCheck() && s.runJudgement() && outcome.run.isEmpty()
                && (outcome.how == u"PASS" || outcome.how == u"FAIL"
                    || outcome.how == u"not settled")) {
@@ -448,6 +441,13 @@ QList<int> Bench::certifiable() const
         if (!reportedEvents(m_rows[size_t(i)].session->events()).isEmpty())
             rows << i;
     return rows;
+}
+
+ReportAnswers Bench::offeredReportAnswers() const
+{
+    ReportAnswers offered = Preferences(m_desktop.preferencesFile()).reportAnswers();
+    offered.certificate = nextCertificateNumber(offered.certificate, m_clock.now().date().year());
+    return offered;
 }
 
 void Bench::issueCertificates(const ReportAnswers &answers, const QList<QString> &serials)

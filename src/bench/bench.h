@@ -9,8 +9,7 @@
 #include <QObject>
 #include <QString>
 
-#include <algorithm>
-
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -83,6 +82,8 @@ public:
 
     // The transmitters that have a check or calibration to certify.
     QList<int> certifiable() const;
+    // The answers kept from the last certificates, with the next number.
+    ReportAnswers offeredReportAnswers() const;
     // One certificate per transmitter of `serials` (by row, an empty serial
     // skips its row), with the shared answers and the certificate numbers
     // counted on from `answers.certificate`; one box sums them up.

@@ -1,8 +1,8 @@
 #include "bench_window.h"
 
 #include "ambient/corrected_concentration.h"
-#include "certificate/calibration_report.h"
 #include "calibration/run_settings.h"
+#include "certificate/calibration_report.h"
 #include "shell/leading_number.h"
 #include "shell/status_colour.h"
 
@@ -290,10 +290,7 @@ void BenchWindow::menuCalibrationCertificates_Click()
         return;
     }
     // The shared answers once, then one serial number per transmitter.
-    Preferences preferences(m_desktop.preferencesFile());
-    ReportAnswers offered = preferences.reportAnswers();
-    offered.certificate = nextCertificateNumber(offered.certificate, QDate::currentDate().year());
-    QList<FormField> fields = reportForm(offered);
+    QList<FormField> fields = reportForm(m_bench->offeredReportAnswers());
     const qsizetype serialAt
         = std::find_if(fields.begin(), fields.end(),
                        [](const FormField &f) { return f.label == u"Serial number"; })

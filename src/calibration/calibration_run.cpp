@@ -137,13 +137,18 @@ void TransmitterSession::decideHeldRun(bool store)
         refuseRun(kind);
     } else {
         m_runOverridden = true;
-        if (kind == CalibrationKind::Zero) {
-            StoreZeroPoint(NewT0, NewR0);
-            setUndo(m_undoZero, true);
-        } else {
-            StoreSpanPoint(NewTS, NewRS);
-            setUndo(m_undoSpan, true);
-        }
+        storeRun(kind);
     }
     returnToIdle();
+}
+
+void TransmitterSession::storeRun(CalibrationKind kind)
+{
+    if (kind == CalibrationKind::Zero) {
+        StoreZeroPoint(NewT0, NewR0);
+        setUndo(m_undoZero, true);
+    } else {
+        StoreSpanPoint(NewTS, NewRS);
+        setUndo(m_undoSpan, true);
+    }
 }

@@ -15,7 +15,8 @@ void TransmitterSession::returnToIdle()
         emit outcome({run + QStringLiteral(" cancelled: nothing written"),
                       QStringLiteral("cancelled"),
                       {},
-                      run.section(u' ', 0, 0).toLower() + QStringLiteral(" cancelled")});
+                      run.section(u' ', 0, 0).toLower() + QStringLiteral(" cancelled"),
+                      {}});
     }
     // A doubtful run held for a decision that never came is refused.
     if (m_awaitingDecision) {

@@ -5,7 +5,7 @@
 #include "session/transmitter_session.h"
 
 #include "ambient/corrected_concentration.h"
-#include "calibration/progress_text.h"
+#include "calibration/run_texts.h"
 #include "calibration/span_point.h"
 #include "link/command_set.h"
 #include "shell/leading_number.h"
@@ -52,19 +52,12 @@ void TransmitterSession::startSpanCalibration()
     }
     if (!prepareSpanRun())
         return;
-    if (!m_boxes.confirm(
-            QStringLiteral("The transmitter parameters are for ") + TransmitterSpan
-                + QStringLiteral(" ppm.\r")
-                + QStringLiteral("Are you ready with the ambient settings and with the span gas?"),
-            MessageIcon::Question))
+    if (!m_boxes.confirm(spanGasQuestion(TransmitterSpan + QStringLiteral(" ppm")),
+                         MessageIcon::Question))
         return;
     if (!spanGasNearSpan()) {
         m_desktop.beep();
-        if (!m_boxes.confirm(
-                QStringLiteral("Warning! Corrected gas concentration must be within ±10% of the "
-                               "Span.\r")
-                    + QStringLiteral("The calibration is possible, but not accurate."),
-                MessageIcon::Question))
+        if (!m_boxes.confirm(spanGasFarWarning(), MessageIcon::Question))
             return;
     }
     beginSpanRun();
@@ -146,10 +139,8 @@ void TransmitterSession::endSpanRun()
     }
     // Kept for a decision held by a bench.
     NewTS = plainDecimalText(std::get<double>(result));
-    if (!runMayBeStored(CalibrationKind::Span, corrected))
-        return;
-    StoreSpanPoint(NewTS, NewRS);
-    setUndo(m_undoSpan, true);
+    if (runMayBeStored(CalibrationKind::Span, corrected))
+        storeRun(CalibrationKind::Span);
 }
 
 void TransmitterSession::StoreSpanPoint(QString &ts, QString &rs, CalibrationKind kind)

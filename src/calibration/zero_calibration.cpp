@@ -3,6 +3,7 @@
 
 #include "session/transmitter_session.h"
 
+#include "calibration/run_texts.h"
 #include "link/command_set.h"
 #include "shell/number_format.h"
 
@@ -12,7 +13,7 @@ void TransmitterSession::startZeroCalibration()
         m_boxes.report(QStringLiteral("Com Port is not open!"));
         return;
     }
-    if (!m_boxes.confirm(QStringLiteral("Are you ready with the zero gas?"), MessageIcon::Question))
+    if (!m_boxes.confirm(zeroGasQuestion(), MessageIcon::Question))
         return;
     beginZeroRun();
 }
@@ -35,10 +36,8 @@ void TransmitterSession::endZeroRun()
 {
     NewT0 = plainDecimalText(TxMean);
     NewR0 = plainDecimalText(RxMean);
-    if (runMayBeStored(CalibrationKind::Zero, 0)) {
-        StoreZeroPoint(NewT0, NewR0);
-        setUndo(m_undoZero, true);
-    }
+    if (runMayBeStored(CalibrationKind::Zero, 0))
+        storeRun(CalibrationKind::Zero);
 }
 
 void TransmitterSession::StoreZeroPoint(QString &t0, QString &r0, CalibrationKind kind)

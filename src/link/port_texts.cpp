@@ -22,6 +22,13 @@ QString portTip(int number, const PortDescription &port)
     return known.isEmpty() ? tip : tip + QStringLiteral(" (") + known.join(u", ") + u')';
 }
 
+QString adapterText(const PortDescription &port)
+{
+    QStringList known {port.description, port.serialNumber};
+    known.removeAll(QString());
+    return known.join(u", ");
+}
+
 QString linkStateText(LinkState state, int number, const QString &device, const QString &settings)
 {
     switch (state) {

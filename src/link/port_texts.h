@@ -11,6 +11,10 @@
 // in brackets only as far as the system knows the adapter.
 QString portTip(int number, const PortDescription &port);
 
+// The adapter as a bench's row names it: "FT232R USB UART, A50285BI", as
+// far as the system knows it.
+QString adapterText(const PortDescription &port);
+
 enum class LinkState {
     NoPort, // none opened yet, or closed by the technician
     Open,

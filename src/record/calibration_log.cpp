@@ -5,8 +5,8 @@
 #include "session/transmitter_session.h"
 
 #include "judgement/accuracy_check.h"
-#include "record/calibration_journal.h"
 #include "platform/serial_port.h"
+#include "record/calibration_journal.h"
 
 void TransmitterSession::recordCalibration(CalibrationKind kind, const StoreResult &result,
                                            const QString &afterT, const QString &afterR)
@@ -72,6 +72,9 @@ void TransmitterSession::tellOutcome(const CalibrationEvent &e)
     const QString point = zero ? QStringLiteral("Zero point") : QStringLiteral("Span point");
     const QString values = zero ? QStringLiteral("T0 %1, R0 %2") : QStringLiteral("TS %1, RS %2");
     SessionOutcome told;
+    // A check stores nothing: it has no figures.
+    if (stored && !isCheck(e.kind))
+        told.figures = values.arg(e.afterT, e.afterR);
     switch (e.kind) {
     case CalibrationKind::Zero:
     case CalibrationKind::Span:
@@ -80,13 +83,13 @@ void TransmitterSession::tellOutcome(const CalibrationEvent &e)
             : e.result.warning.isEmpty() ? QStringLiteral("stored")
                                          : QStringLiteral("stored after warning");
         if (stored)
-            told.message = point + QStringLiteral(" stored: ") + values.arg(e.afterT, e.afterR);
+            told.message = point + QStringLiteral(" stored: ") + told.figures;
         break;
     case CalibrationKind::UndoZero:
     case CalibrationKind::UndoSpan:
         told.how = stored ? QStringLiteral("undone") : QStringLiteral("undo failed");
         if (stored)
-            told.message = point + QStringLiteral(" restored: ") + values.arg(e.afterT, e.afterR);
+            told.message = point + QStringLiteral(" restored: ") + told.figures;
         told.run = zero ? QStringLiteral("Zero calibration") : QStringLiteral("Span calibration");
         break;
     case CalibrationKind::CheckZero:

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "record/calibration_record.h"
 #include "calibration/preferences.h"
-#include "calibration/progress_text.h"
+#include "calibration/run_texts.h"
 #include "judgement/run_judgement.h"
 #include "judgement/run_stability.h"
 #include "link/line_log.h"
@@ -10,6 +9,7 @@
 #include "platform/boxes.h"
 #include "platform/platform.h"
 #include "platform/printer.h"
+#include "record/calibration_record.h"
 #include "session/status_line.h"
 
 #include <QObject>
@@ -44,6 +44,7 @@ struct SessionOutcome {
     QString how; // "stored", "cancelled", "refused", "undone", "PASS", ...
     QString run; // whose figures it ends ("Zero calibration"); empty: the latest run's
     QString marker; // a mark on a trend: "zero stored"
+    QString figures; // what a store left: "T0 12346, R0 23456"; empty for the rest
 };
 
 // One transmitter's whole life on its serial line: the port and the exchange
@@ -250,7 +251,7 @@ public:
     // The "as left" readings end here: a run starts, the program ends.
     void finishAsLeft();
 
-    // ---- The certificate (calibration/) ------------------------------------------
+    // ---- The certificate (certificate/) ------------------------------------------
     // The session's checks and calibrations, for the report.
     QList<CalibrationEvent> events() const;
     // Asks "VER" if the version is not known yet; a transmitter that does not
@@ -310,6 +311,8 @@ private:
     // is written.
     bool runMayBeStored(CalibrationKind kind, double appliedPpm);
     void refuseRun(CalibrationKind kind);
+    // Stores the run's new pair (NewT0/NewR0 or NewTS/NewRS); the run may be undone.
+    void storeRun(CalibrationKind kind);
     // Writes the pair and saves it; the record has its row before any box.
     void storePoint(CalibrationKind kind, QByteArrayView firstCommand, QString &first,
                     QByteArrayView secondCommand, QString &second, const QString &doneMessage);

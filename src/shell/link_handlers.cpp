@@ -117,10 +117,7 @@ void MainWindow::menuOpenBench_Click()
         std::unique_ptr<SerialPort> port = own.onDevice(ports[i].device);
         if (!port)
             continue;
-        QString adapter = ports[i].description;
-        if (!ports[i].serialNumber.isEmpty())
-            adapter += QStringLiteral(", ") + ports[i].serialNumber;
-        bench->add(std::move(port), ports[i].device, adapter);
+        bench->add(std::move(port), ports[i].device, adapterText(ports[i]));
     }
     if (bench->size() == 0)
         return;

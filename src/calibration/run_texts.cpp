@@ -1,4 +1,4 @@
-#include "progress_text.h"
+#include "run_texts.h"
 
 #include "shell/number_format.h"
 
@@ -20,6 +20,23 @@ QString samplingText(RunKind kind, double sample, double samples)
         break;
     }
     return text + numberText(sample) + QStringLiteral(" of ") + numberText(samples) + u')';
+}
+
+QString zeroGasQuestion()
+{
+    return QStringLiteral("Are you ready with the zero gas?");
+}
+
+QString spanGasQuestion(const QString &spans)
+{
+    return QStringLiteral("The transmitter parameters are for ") + spans
+        + QStringLiteral(".\rAre you ready with the ambient settings and with the span gas?");
+}
+
+QString spanGasFarWarning()
+{
+    return QStringLiteral("Warning! Corrected gas concentration must be within ±10% of the "
+                          "Span.\rThe calibration is possible, but not accurate.");
 }
 
 QString sampleMarker(double sample)
