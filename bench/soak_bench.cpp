@@ -71,7 +71,7 @@ int main(int argc, char *argv[])
     int polls = 0;
     for (int hour = 1; hour <= hours; ++hour) {
         const auto start = std::chrono::steady_clock::now();
-        f.polls(pollsPerHour);
+        f.poll(pollsPerHour);
         polls += pollsPerHour;
         // The fakes record every byte and box for the tests; that record is
         // not the program's memory.

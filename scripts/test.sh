@@ -18,7 +18,11 @@ for stage in "${stages[@]}"; do
     case $stage in
         normal)
             build=${KESTRIN_BUILD_DIR:-$root/build}
-            KESTRIN_BUILD_DIR=$build "$root/scripts/build.sh"
+            # The benchmarks are built too, so that they keep up with the
+            # test fixtures they share.
+            KESTRIN_BUILD_DIR=$build \
+                KESTRIN_CMAKE_ARGS="-DKESTRIN_BUILD_BENCHMARKS=ON ${KESTRIN_CMAKE_ARGS:-}" \
+                "$root/scripts/build.sh"
             # The full soak runs in the sanitized stage, under LeakSanitizer.
             (cd "$build" && ctest --output-on-failure -j"$(nproc)" -LE soak)
             ;;
